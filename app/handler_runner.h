@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <utility>
+
+// Every event handler runs through here. An exception a handler raises stops that handler,
+// is shown to the operator, and the program goes on. While one handler (or the display of its
+// error, which may run a nested event loop) is busy, further handlers wait their turn instead
+// of running inside it.
+class HandlerRunner
+{
+public:
+    using Display = std::function<void(const QString& message)>;
+
+    void setDisplay(Display newDisplay) { display = std::move(newDisplay); }
+
+    // Runs the handler now, or after the one that is busy. A handler already waiting under
+    // the same key is not queued twice: it will see everything that is there when it runs.
+    void run(const QString& key, const std::function<void()>& handler);
+
+    // Shows a message through the same display and in the same turn-taking as the handlers.
+    void report(const QString& message);
+
+private:
+    void runGuarded(const std::function<void()>& handler);
+    void show(const QString& message);
+
+    Display display;
+    bool busy = false;
+    std::deque<std::pair<QString, std::function<void()>>> waiting;
+};
+
+// The one runner of the application.
+[[nodiscard]] HandlerRunner& applicationHandlers();

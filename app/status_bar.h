@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStatusBar>
+#include <QString>
+
+class QLabel;
+
+// A status bar with one panel of fixed width. The panel holds exactly the text it was given
+// and shows it as plain characters on one line, whatever the text contains.
+class TStatusBar : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    explicit TStatusBar(QWidget* parent = nullptr);
+
+    void setPanelText(const QString& text);
+    [[nodiscard]] QString panelText() const { return text; }
+    [[nodiscard]] QLabel* panel() const { return panelLabel; }
+
+private:
+    QLabel* panelLabel;
+    QString text;
+};
+
+// One line of plain characters for display: line ends and tabs as blanks, other control
+// characters as a middle dot, and no more than fits any panel.
+[[nodiscard]] QString singleLineDisplayText(const QString& text);

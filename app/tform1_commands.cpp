@@ -1,0 +1,119 @@
+#include "tform1.h"
+
+#include "conversion.h"
+#include "loco_command.h"
+#include "nano_pause.h"
+#include "power_feedback_command.h"
+#include "radio_group.h"
+#include "tclient_socket.h"
+#include "turnout_command.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <memory>
+
+extern std::unique_ptr<NanoPause> PauseTimer;
+
+void TForm1::gerade_ButtonClick()
+{
+    pulseTurnout(TurnoutRoute::Straight);
+}
+
+void TForm1::abbiegen_ButtonClick()
+{
+    pulseTurnout(TurnoutRoute::Diverging);
+}
+
+void TForm1::pulseTurnout(TurnoutRoute route)
+{
+    const QString prefix = turnoutPrefix(RadioGroup4->ItemIndex());
+    const QString text = SendenEdit->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    const QString address = IntToStr(StrToInt(text));
+    const QString onLine = turnoutLine(prefix, address, route, true);
+    appendToLog(onLine);
+    ClientSocket1->SendText(onLine);
+    // The drive gets its current for exactly this long; the window is held meanwhile.
+    PauseTimer->Pause(TurnoutPulseMicroseconds);
+    const QString offLine = turnoutLine(prefix, address, route, false);
+    appendToLog(offLine);
+    ClientSocket1->SendText(offLine);
+}
+
+void TForm1::SendLocoCommand()
+{
+    LocoProtocol = locoProtocolToken(RadioGroup1->ItemIndex(), RadioGroup3->ItemIndex(),
+                                     RadioGroup2->ItemIndex(), LocoProtocol);
+    LocoSpeed = locoSpeedToken(ScrollBar1->maximum(), ScrollBar1->value());
+    LocoMaxSpeed = numberToken(ScrollBar1->maximum());
+    const QString line = locoLine(LocoPrefix, LocoProtocol, Loknr_edit->text(), LocoDirection,
+                                  LocoSpeed, LocoMaxSpeed, LocoFunction);
+    appendToLog(line);
+    if (ClientSocket1->Active()) {
+        ClientSocket1->SendText(line);
+    }
+}
+
+void TForm1::ScrollBar1Change()
+{
+    // Direction may change only at standstill, which is the bottom end of the bar.
+    Button2->setEnabled(ScrollBar1->value() == 100);
+    SendLocoCommand();
+}
+
+void TForm1::Button2Click()
+{
+    if (LocoDirectionFlag != 0) {
+        LocoDirectionFlag = 0;
+        LocoDirection = QStringLiteral("0 ");
+    } else {
+        LocoDirectionFlag = 1;
+        LocoDirection = QStringLiteral("1 ");
+    }
+    SendLocoCommand();
+}
+
+void TForm1::Button5Click()
+{
+    // The caption is the function's state: the operator sees exactly what the next line sends.
+    if (Button5->text() == QLatin1String("off")) {
+        Button5->setText(QStringLiteral("on"));
+        LocoFunction = QStringLiteral("1 ");
+    } else {
+        Button5->setText(QStringLiteral("off"));
+        LocoFunction = QStringLiteral("0 ");
+    }
+    SendLocoCommand();
+}
+
+void TForm1::RadioGroup1Click()
+{
+    if (RadioGroup1->ItemIndex() == 0) {
+        RadioGroup3->show();
+        RadioGroup2->hide();
+    } else if (RadioGroup1->ItemIndex() == 1) {
+        RadioGroup2->show();
+        RadioGroup3->hide();
+    }
+}
+
+void TForm1::Button4Click()
+{
+    appendToLog(PowerOnLine);
+    ClientSocket1->SendText(PowerOnLine);
+}
+
+void TForm1::Button3Click()
+{
+    appendToLog(PowerOffLine);
+    ClientSocket1->SendText(PowerOffLine);
+}
+
+void TForm1::Button1Click()
+{
+    ClientSocket1->SendText(feedbackQueryLine(Rueck_edit->text()));
+}

@@ -1,0 +1,57 @@
+#include "loco_command.h"
+
+#include "conversion.h"
+
+#include <array>
+
+QString LocoPrefix = QStringLiteral("SET GL ");
+QString LocoProtocol;
+int LocoDirectionFlag = 0;
+QString LocoDirection;
+QString LocoSpeed;
+QString LocoMaxSpeed;
+QString LocoFunction = QStringLiteral("0 ");
+
+void resetLocoState()
+{
+    LocoPrefix = QStringLiteral("SET GL ");
+    LocoProtocol.clear();
+    LocoDirectionFlag = 0;
+    LocoDirection.clear();
+    LocoSpeed.clear();
+    LocoMaxSpeed.clear();
+    LocoFunction = QStringLiteral("0 ");
+}
+
+QString locoProtocolToken(int familyIndex, int maerklinDecoderIndex, int dccDecoderIndex,
+                          const QString& previousToken)
+{
+    if (familyIndex == 0) {
+        return maerklinDecoderIndex == 0 ? QStringLiteral("M1 ") : QStringLiteral("M2 ");
+    }
+    static const std::array<QString, 5> dccTokens = {QStringLiteral("NB "), QStringLiteral("N1 "),
+                                                     QStringLiteral("N2 "), QStringLiteral("N3 "),
+                                                     QStringLiteral("N4 ")};
+    if (dccDecoderIndex < 0 || dccDecoderIndex >= static_cast<int>(dccTokens.size())) {
+        return previousToken;
+    }
+    return dccTokens.at(static_cast<std::size_t>(dccDecoderIndex));
+}
+
+QString numberToken(int value)
+{
+    return IntToStr(value) + u' ';
+}
+
+QString locoSpeedToken(int barMaximum, int barPosition)
+{
+    return numberToken(barMaximum - barPosition);
+}
+
+QString locoLine(const QString& prefix, const QString& protocol, const QString& address,
+                 const QString& direction, const QString& speed, const QString& maxSpeed,
+                 const QString& function)
+{
+    return prefix + protocol + address + u' ' + direction + speed + maxSpeed + function +
+           QStringLiteral("4 0 0 0 0\r\n");
+}

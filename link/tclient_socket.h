@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class QTcpSocket;
+
+// Non-blocking TCP client with the small surface the window uses: host and port, open,
+// close, an active flag, send and receive of 8-bit text, and connect and read events.
+// Nothing here ever blocks the event loop.
+class TClientSocket : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TClientSocket(QObject* parent = nullptr);
+    ~TClientSocket() override;
+
+    [[nodiscard]] QString Host() const { return host; }
+    void setHost(const QString& newHost) { host = newHost; }
+    [[nodiscard]] int Port() const { return port; }
+    void setPort(int newPort) { port = newPort; }
+
+    // Starts connecting; does nothing while a connection is being opened or is open.
+    void Open();
+    void Close();
+    // True while the connection is established.
+    [[nodiscard]] bool Active() const;
+
+    // Hands every byte of the text (Latin-1) to the operating system before returning.
+    // Without an established connection nothing is sent.
+    void SendText(const QString& text);
+    // Everything received and not yet taken; empty when nothing is waiting.
+    [[nodiscard]] QString ReceiveText();
+
+    // How long a connection attempt may take before it is given up.
+    void setConnectTimeout(int milliseconds) { connectTimeoutMs = milliseconds; }
+    [[nodiscard]] int connectTimeout() const { return connectTimeoutMs; }
+
+Q_SIGNALS:
+    void OnConnect();
+    void OnRead();
+    // A connection could not be made or was lost without Close(); the text is for the operator.
+    void OnFailure(const QString& message);
+
+private:
+    void handleConnected();
+    void handleError();
+    void handleConnectTimeout();
+
+    QTcpSocket* socket;
+    // Bytes that had arrived but were not yet taken when the connection broke: still the
+    // operator's to see.
+    QByteArray unreadAfterFailure;
+    QTimer connectTimer;
+    QString host = QStringLiteral("localhost");
+    int port = 12345;
+    // Host and port of the attempt under way, so a message names what was really tried.
+    QString openedHost;
+    int openedPort = 0;
+    int connectTimeoutMs = 10000;
+};

@@ -1,0 +1,75 @@
+#include "conversion.h"
+#include "handler_runner.h"
+#include "warnings_fail.h"
+
+#include <QStringList>
+#include <QTest>
+
+#include <stdexcept>
+
+class tst_HandlerRunner : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnAnyWarning(); }
+
+    void errorIsShownAndStopsOnlyThatHandler()
+    {
+        HandlerRunner runner;
+        QStringList shown;
+        runner.setDisplay([&shown](const QString& message) { shown << message; });
+        QStringList steps;
+        runner.run(QStringLiteral("a"), [&steps] {
+            steps << "before";
+            (void)StrToInt(QStringLiteral("12a"));
+            steps << "after";
+        });
+        runner.run(QStringLiteral("b"), [&steps] { steps << "next handler"; });
+        QCOMPARE(steps, QStringList({"before", "next handler"}));
+        QCOMPARE(shown, QStringList{QStringLiteral("'12a' ist kein gültiger Integerwert")});
+    }
+
+    void anyExceptionIsShown()
+    {
+        HandlerRunner runner;
+        QStringList shown;
+        runner.setDisplay([&shown](const QString& message) { shown << message; });
+        runner.run(QStringLiteral("a"), [] { throw std::logic_error("kaputt"); });
+        runner.run(QStringLiteral("b"), [] { throw 42; });
+        QCOMPARE(shown, QStringList({"kaputt", "Unbekannter Fehler"}));
+    }
+
+    // A display may run a nested event loop; events served there must wait their turn.
+    void handlersRaisedDuringDisplayRunAfterwardsInOrder()
+    {
+        HandlerRunner runner;
+        QStringList order;
+        runner.setDisplay([&](const QString& message) {
+            order << "display " + message;
+            runner.run(QStringLiteral("read"), [&order] { order << "read"; });
+            runner.run(QStringLiteral("click"), [&order] { order << "click"; });
+            runner.run(QStringLiteral("read"), [&order] { order << "read again"; });
+            order << "display closed";
+        });
+        runner.run(QStringLiteral("pulse"), [&order] {
+            order << "pulse";
+            throw std::runtime_error("x");
+        });
+        QCOMPARE(order, QStringList({"pulse", "display x", "display closed", "read", "click"}));
+        runner.run(QStringLiteral("read"), [&order] { order << "later read"; });
+        QCOMPARE(order.last(), QStringLiteral("later read"));
+    }
+
+    void reportUsesTheSameDisplay()
+    {
+        HandlerRunner runner;
+        QStringList shown;
+        runner.setDisplay([&shown](const QString& message) { shown << message; });
+        runner.report(QStringLiteral("Verbindung verloren"));
+        QCOMPARE(shown, QStringList{QStringLiteral("Verbindung verloren")});
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_HandlerRunner)
+#include "tst_handler_runner.moc"

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QTest>
+
+// Call from each test class's init(): any Qt warning during a test function fails it.
+inline void failOnAnyWarning()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+}
