@@ -75,10 +75,12 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent)
     applyTabOrder();
     connectEvents();
 
+    // The program has one window, so this runs once: the timer is created and calibrated
+    // before the window's create handler, and lives on until the program ends.
     if (!PauseTimer) {
         PauseTimer = std::make_unique<NanoPause>();
+        PauseTimer->Calibrate();
     }
-    PauseTimer->Calibrate();
 
     FormCreate();
 }
