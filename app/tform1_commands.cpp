@@ -5,6 +5,7 @@
 #include "nano_pause.h"
 #include "power_feedback_command.h"
 #include "radio_group.h"
+#include "single_line.h"
 #include "tclient_socket.h"
 #include "turnout_command.h"
 
@@ -12,9 +13,23 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <chrono>
 #include <memory>
+#include <thread>
 
 extern std::unique_ptr<NanoPause> PauseTimer;
+
+namespace {
+// Holds the thread for at least `length` on the steady clock; the window stays frozen just as
+// during the timer's own pause.
+void holdWithoutCounter(std::chrono::microseconds length)
+{
+    const auto end = std::chrono::steady_clock::now() + length;
+    while (std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_until(end);
+    }
+}
+} // namespace
 
 void TForm1::gerade_ButtonClick()
 {
@@ -35,13 +50,19 @@ void TForm1::pulseTurnout(TurnoutRoute route)
     }
     const QString address = IntToStr(StrToInt(text));
     const QString onLine = turnoutLine(prefix, address, route, true);
+    const QString offLine = turnoutLine(prefix, address, route, false);
     appendToLog(onLine);
     ClientSocket1->SendText(onLine);
     // The drive gets its current for exactly this long; the window is held meanwhile.
-    PauseTimer->Pause(TurnoutPulseMicroseconds);
-    const QString offLine = turnoutLine(prefix, address, route, false);
-    appendToLog(offLine);
+    if (!PauseTimer->Pause(TurnoutPulseMicroseconds)) {
+        // Without a usable counter Pause returns at once. An off-line right behind the on-line
+        // may leave the turnout where it was while the log shows a complete pulse.
+        holdWithoutCounter(std::chrono::microseconds(TurnoutPulseMicroseconds));
+    }
+    // Send before logging: everything between the pause and the send lengthens the pulse, and
+    // after the busy wait the log's code tends to run from cold caches.
     ClientSocket1->SendText(offLine);
+    appendToLog(offLine);
 }
 
 void TForm1::SendLocoCommand()
@@ -50,8 +71,10 @@ void TForm1::SendLocoCommand()
                                      RadioGroup2->ItemIndex(), LocoProtocol);
     LocoSpeed = locoSpeedToken(ScrollBar1->maximum(), ScrollBar1->value());
     LocoMaxSpeed = numberToken(ScrollBar1->maximum());
-    const QString line = locoLine(LocoPrefix, LocoProtocol, Loknr_edit->text(), LocoDirection,
-                                  LocoSpeed, LocoMaxSpeed, LocoFunction);
+    const QString address = Loknr_edit->text();
+    requireSingleLine(address, QStringLiteral("Loknummer"));
+    const QString line = locoLine(LocoPrefix, LocoProtocol, address, LocoDirection, LocoSpeed,
+                                  LocoMaxSpeed, LocoFunction);
     appendToLog(line);
     if (ClientSocket1->Active()) {
         ClientSocket1->SendText(line);
@@ -115,5 +138,7 @@ void TForm1::Button3Click()
 
 void TForm1::Button1Click()
 {
-    ClientSocket1->SendText(feedbackQueryLine(Rueck_edit->text()));
+    const QString module = Rueck_edit->text();
+    requireSingleLine(module, QStringLiteral("Rückmeldemodul"));
+    ClientSocket1->SendText(feedbackQueryLine(module));
 }

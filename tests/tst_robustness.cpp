@@ -1,0 +1,633 @@
+#include "turnout_command.h"
+#include "warnings_fail.h"
+#include "window_fixture.h"
+#include "window_per_test.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A window counts as responsive while a 10 ms timer never waits longer than this.
+constexpr qint64 ResponsiveGapMs = 100;
+
+[[nodiscard]] qint64 residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    long long sizePages = 0;
+    long long residentPages = 0;
+    statm >> sizePages >> residentPages;
+    return residentPages * ::sysconf(_SC_PAGESIZE);
+}
+
+[[nodiscard]] qsizetype openFileDescriptors()
+{
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                         std::filesystem::directory_iterator());
+}
+
+[[nodiscard]] sockaddr_in loopbackAddress(quint16 port)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    return address;
+}
+
+[[nodiscard]] quint16 boundPort(int fd)
+{
+    sockaddr_in address{};
+    socklen_t length = sizeof address;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        return 0;
+    }
+    return ntohs(address.sin_port);
+}
+
+// Watches the event loop from inside it: a 10 ms timer that keeps the longest time between
+// two of its ticks and the largest resident size seen at a tick.
+class LoopWatch : public QObject
+{
+public:
+    LoopWatch()
+    {
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(10);
+        connect(&timer, &QTimer::timeout, this, &LoopWatch::tick);
+    }
+
+    void start()
+    {
+        lastTick = Clock::now();
+        worstGap = {};
+        peakResident = residentBytes();
+        timer.start();
+    }
+    // Counts the time since the last tick too: a stall at the very end must not slip through.
+    void stop()
+    {
+        tick();
+        timer.stop();
+    }
+    void sampleMemory() { peakResident = std::max(peakResident, residentBytes()); }
+
+    [[nodiscard]] qint64 worstGapMs() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(worstGap).count();
+    }
+    [[nodiscard]] qint64 peakResidentBytes() const { return peakResident; }
+
+private:
+    void tick()
+    {
+        const Clock::time_point now = Clock::now();
+        worstGap = std::max(worstGap, now - lastTick);
+        lastTick = now;
+        sampleMemory();
+    }
+
+    QTimer timer;
+    Clock::time_point lastTick;
+    Clock::duration worstGap{};
+    qint64 peakResident = 0;
+};
+
+// A server on a std::thread that speaks plain POSIX sockets, for what the shared peer does not
+// script: a flood with no buffer of its own in this process, a reset, a close at a chosen
+// moment. It listens on 127.0.0.1 at a port the system picks and hands each accepted
+// connection to the script, which owns it and closes it. Every wait is bounded and gives up
+// once the server is being destroyed, so the thread always ends.
+class ScriptedServer
+{
+public:
+    using Script = std::function<void(const ScriptedServer& server, int connection, int index)>;
+
+    explicit ScriptedServer(int connections, Script script)
+        : listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        const sockaddr_in address = loopbackAddress(0);
+        if (listener < 0 ||
+            ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener, 4) != 0) {
+            return;
+        }
+        listeningPort = boundPort(listener);
+        worker = std::thread([this, connections, script = std::move(script)] {
+            for (int index = 0; index < connections; ++index) {
+                if (!waitFor(listener, POLLIN, 20000)) {
+                    return;
+                }
+                const int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+                if (connection < 0) {
+                    return;
+                }
+                // A client that stops reading must not hold this thread forever.
+                const timeval sendLimit{10, 0};
+                ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+                script(*this, connection, index);
+            }
+        });
+    }
+
+    ~ScriptedServer()
+    {
+        stopping = true;
+        if (worker.joinable()) {
+            worker.join();
+        }
+        if (listener >= 0) {
+            ::close(listener);
+        }
+    }
+
+    ScriptedServer(const ScriptedServer&) = delete;
+    ScriptedServer& operator=(const ScriptedServer&) = delete;
+
+    [[nodiscard]] quint16 port() const { return listeningPort; }
+
+    [[nodiscard]] bool waitFor(int fd, short events, int timeoutMs) const
+    {
+        constexpr int SliceMs = 50;
+        for (int waited = 0; waited < timeoutMs && !stopping; waited += SliceMs) {
+            pollfd entry{fd, events, 0};
+            if (::poll(&entry, 1, SliceMs) > 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // Everything up to and including the first line end (and whatever came with it).
+    [[nodiscard]] QByteArray readLine(int fd) const
+    {
+        QByteArray received;
+        char buffer[512];
+        while (!received.contains('\n') && waitFor(fd, POLLIN, 10000)) {
+            const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
+            if (count <= 0) {
+                break;
+            }
+            received.append(buffer, count);
+        }
+        return received;
+    }
+
+    void waitUntilClientCloses(int fd) const
+    {
+        char buffer[4096];
+        while (waitFor(fd, POLLIN, 60000)) {
+            if (::recv(fd, buffer, sizeof buffer, 0) <= 0) {
+                return;
+            }
+        }
+    }
+
+    // MSG_NOSIGNAL: a client gone meanwhile must end the send, not this test process.
+    [[nodiscard]] bool sendAll(int fd, const QByteArray& bytes) const
+    {
+        const char* data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0 && !stopping) {
+            const ssize_t count = ::send(fd, data, static_cast<size_t>(left), MSG_NOSIGNAL);
+            if (count <= 0) {
+                return false;
+            }
+            data += count;
+            left -= count;
+        }
+        return left == 0;
+    }
+
+private:
+    int listener;
+    quint16 listeningPort = 0;
+    std::atomic<bool> stopping = false;
+    std::thread worker;
+};
+
+// A listener that never accepts, its backlog filled with connections of our own: the kernel
+// drops every further SYN, so a connect to it hangs like one to a host that does not answer,
+// without a packet leaving loopback.
+class SilentListener
+{
+public:
+    SilentListener() : listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        const sockaddr_in address = loopbackAddress(0);
+        if (listener < 0 ||
+            ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener, 0) != 0) {
+            return;
+        }
+        listeningPort = boundPort(listener);
+        const sockaddr_in target = loopbackAddress(listeningPort);
+        for (int attempt = 0; attempt < 16 && !full; ++attempt) {
+            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fillers.push_back(filler);
+            if (::connect(filler, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
+                continue;
+            }
+            pollfd entry{filler, POLLOUT, 0};
+            full = ::poll(&entry, 1, 300) == 0;
+        }
+    }
+
+    ~SilentListener()
+    {
+        for (const int filler : fillers) {
+            ::close(filler);
+        }
+        if (listener >= 0) {
+            ::close(listener);
+        }
+    }
+
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+
+    [[nodiscard]] quint16 port() const { return listeningPort; }
+    // False where the system answers connects beyond the backlog anyway.
+    [[nodiscard]] bool connectsHang() const { return full; }
+
+private:
+    int listener;
+    quint16 listeningPort = 0;
+    std::vector<int> fillers;
+    bool full = false;
+};
+
+void pointAt(WindowFixture& w, quint16 port)
+{
+    w.form->Hostedit->setText(QStringLiteral("127.0.0.1"));
+    w.form->PortEdit->setText(QString::number(port));
+}
+
+} // namespace
+
+class tst_Robustness : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnAnyWarning(); }
+    void cleanupTestCase() { windows.release(); }
+
+    void floodOfFiftyMegabytesKeepsTheWindowResponsive()
+    {
+        constexpr qsizetype FloodBytes = 50 * 1024 * 1024;
+        [[maybe_unused]] constexpr qint64 AllowedGrowthBytes = 20 * 1024 * 1024;
+        // Answer-like lines of 64 bytes, so any tail of the stream can be checked.
+        const QByteArray line =
+            QByteArray("INFO 1 GL 1 M1 1 0 100 0 4 0 0 0 0 ").leftJustified(62, '.') + "\r\n";
+        const QByteArray block = line.repeated(1024);
+        const QByteArray last = "INFO 0 ENDE DER FLUT\r\n";
+
+        ScriptedServer server(1, [&](const ScriptedServer& s, int connection, int) {
+            for (qsizetype sent = 0; sent < FloodBytes && s.sendAll(connection, block);
+                 sent += block.size()) {
+            }
+            if (s.sendAll(connection, last)) {
+                s.waitUntilClientCloses(connection);
+            }
+            ::close(connection);
+        });
+        QVERIFY(server.port() != 0);
+        WindowFixture w;
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+
+        LoopWatch watch;
+        qsizetype shownBytes = 0;
+        // Runs after the window's read handler: what the status line holds is that read.
+        connect(w.form->ClientSocket1, &TClientSocket::OnRead, &watch, [&] {
+            shownBytes += w.status().size();
+            watch.sampleMemory();
+        });
+        pointAt(w, server.port());
+        [[maybe_unused]] const qint64 residentBefore = residentBytes();
+        watch.start();
+        w.form->VerbindenButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(w.status().endsWith(QString::fromLatin1(last)), 120000);
+        watch.stop();
+
+        // Every read landed whole in the status line, and the last one stays there.
+        QVERIFY(w.form->ClientSocket1->Active());
+        QCOMPARE(shownBytes, FloodBytes + last.size());
+        const QByteArray shown = w.status().toLatin1();
+        const QByteArray before = shown.chopped(last.size());
+        QCOMPARE(before, line.repeated(before.size() / line.size() + 1).right(before.size()));
+        QVERIFY(w.shownMessages.isEmpty());
+        QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
+                 qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));
+#ifndef __SANITIZE_ADDRESS__
+        // AddressSanitizer keeps freed memory in quarantine, so its builds say nothing here.
+        const qint64 growth = watch.peakResidentBytes() - residentBefore;
+        QVERIFY2(growth <= AllowedGrowthBytes,
+                 qPrintable(QStringLiteral("memory grew by %1 bytes").arg(growth)));
+#endif
+    }
+
+    void serverClosingDuringTheTurnoutPulse_data()
+    {
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("orderly close") << false;
+        QTest::newRow("reset") << true;
+    }
+    void serverClosingDuringTheTurnoutPulse()
+    {
+        QFETCH(bool, reset);
+        std::atomic<qint64> onLineArrivedNs = 0;
+        std::atomic<qint64> closedNs = 0;
+        QByteArray onLineReceived;
+        ScriptedServer server(2, [&](const ScriptedServer& s, int connection, int index) {
+            if (index == 0) {
+                onLineReceived = s.readLine(connection);
+                onLineArrivedNs = PeerServer::monotonicNs();
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                if (reset) {
+                    const linger abortive{1, 0};
+                    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+                }
+                closedNs = PeerServer::monotonicNs();
+            } else {
+                s.waitUntilClientCloses(connection);
+            }
+            ::close(connection);
+        });
+        QVERIFY(server.port() != 0);
+        WindowFixture w;
+        pointAt(w, server.port());
+        w.form->VerbindenButton->click();
+        QTRY_VERIFY(w.form->ClientSocket1->Active());
+        QTRY_COMPARE(w.log().size(), 2);
+
+        // Queued, as an operator's click: the pulse then holds the loop like in the program.
+        QMetaObject::invokeMethod(w.form->gerade_Button, &QAbstractButton::click,
+                                  Qt::QueuedConnection);
+        QTRY_COMPARE(w.log().size(), 4);
+        QCOMPARE(w.log().mid(2), QStringList({"SET GA M 1 0 1 -1\r\n", "SET GA M 1 0 0 -1\r\n"}));
+        QTRY_VERIFY(closedNs.load() != 0);
+        QCOMPARE(onLineReceived, QByteArray("SET GA M 1 0 1 -1\r\n"));
+        QVERIFY2(closedNs - onLineArrivedNs < TurnoutPulseMicroseconds * 1000,
+                 "the close came after the pulse had ended: machine too busy for this check");
+
+        QTRY_COMPARE(w.shownMessages.size(), 1);
+        QVERIFY(w.shownMessages.first().contains(QStringLiteral("beendet")));
+        QVERIFY(w.shownMessages.first().contains(QString::number(server.port())));
+        QVERIFY(!w.form->ClientSocket1->Active());
+
+        w.form->VerbindenButton->click();
+        QTRY_VERIFY(w.form->ClientSocket1->Active());
+        QTRY_COMPARE(w.log().size(), 6);
+        QCOMPARE(w.log().mid(4), QStringList({"", "Client  -   mit Server verbunden"}));
+        QCOMPARE(w.shownMessages.size(), 1);
+    }
+
+    void speedBarStaysLiveWhileTheServerReadsNothing()
+    {
+        WindowFixture w;
+        QVERIFY(w.connectToPeer());
+        w.peer.setReading(false);
+        // Fill the kernel's buffers first, so the drag's lines really have nowhere to go.
+        auto* socket = w.form->ClientSocket1->findChild<QTcpSocket*>();
+        QVERIFY(socket);
+        const QString filler =
+            (QStringLiteral("GET FB S88 ") + QString(500, u'9') + QStringLiteral(" \n"))
+                .repeated(256);
+        for (int block = 0; block < 512 && socket->bytesToWrite() == 0; ++block) {
+            w.form->ClientSocket1->SendText(filler);
+        }
+        QVERIFY2(socket->bytesToWrite() > 0, "the kernel never stopped taking data");
+
+        constexpr int Steps = 10 * 200;
+        const qsizetype logBefore = w.log().size();
+        int step = 0;
+        bool eachStepLoggedAtOnce = true;
+        QTimer operatorHand;
+        operatorHand.setInterval(0);
+        // One position per event-loop turn, as a drag delivers them: 99..0, then 1..100.
+        connect(&operatorHand, &QTimer::timeout, &operatorHand, [&] {
+            const int withinPass = step % 200;
+            const int position = withinPass < 100 ? 99 - withinPass : withinPass - 99;
+            w.form->ScrollBar1->setSliderPosition(position);
+            ++step;
+            eachStepLoggedAtOnce = eachStepLoggedAtOnce && w.log().size() == logBefore + step;
+            if (step == Steps) {
+                operatorHand.stop();
+            }
+        });
+        LoopWatch watch;
+        watch.start();
+        operatorHand.start();
+        QTRY_COMPARE_WITH_TIMEOUT(step, Steps, 60000);
+        watch.stop();
+
+        QVERIFY(eachStepLoggedAtOnce);
+        QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
+                 qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));
+        QCOMPARE(w.form->ScrollBar1->value(), 100);
+        const QStringList dragLines = w.log().mid(logBefore);
+        QCOMPARE(dragLines.size(), Steps);
+        QVERIFY(w.shownMessages.isEmpty());
+
+        // Once the server reads again, every line arrives, in the order of the drag.
+        w.peer.setReading(true);
+        const QByteArray expectedTail = dragLines.join(QString()).toLatin1();
+        QTRY_VERIFY_WITH_TIMEOUT(w.peer.receivedBytes().endsWith(expectedTail), 60000);
+    }
+
+    void manyConnectCyclesLeaveNothingBehind_data()
+    {
+        QTest::addColumn<bool>("serverListens");
+        QTest::newRow("live server") << true;
+        QTest::newRow("refused port") << false;
+    }
+    void manyConnectCyclesLeaveNothingBehind()
+    {
+        QFETCH(bool, serverListens);
+        constexpr int Cycles = 200;
+        WindowFixture w;
+        QVERIFY(w.peer.listen());
+        if (!serverListens) {
+            w.peer.stop();
+        }
+        pointAt(w, w.peer.port());
+        const auto cycle = [&] {
+            const qsizetype shownBefore = w.shownMessages.size();
+            w.form->VerbindenButton->click();
+            const bool settled = QTest::qWaitFor([&] {
+                return serverListens ? w.form->ClientSocket1->Active()
+                                     : w.shownMessages.size() > shownBefore;
+            });
+            w.form->TrennenButton->click();
+            return settled;
+        };
+        // The first connect may create process-wide helpers that live on; that is no leak.
+        QVERIFY(cycle());
+        QTRY_COMPARE(w.peer.activeConnections(), 0);
+        const qsizetype descriptorsBefore = openFileDescriptors();
+
+        for (int i = 0; i < Cycles; ++i) {
+            QVERIFY2(cycle(), qPrintable(QStringLiteral("cycle %1").arg(i)));
+        }
+
+        QTRY_COMPARE(w.peer.activeConnections(), 0);
+        QTRY_COMPARE(openFileDescriptors(), descriptorsBefore);
+        QVERIFY(!w.form->ClientSocket1->Active());
+        if (serverListens) {
+            QVERIFY(w.shownMessages.isEmpty());
+            QTRY_COMPARE(w.peer.connectionCount(), Cycles + 1);
+            QCOMPARE(w.log().count(QStringLiteral("Client  -   mit Server verbunden")), Cycles + 1);
+        } else {
+            QCOMPARE(w.shownMessages.size(), Cycles + 1);
+            for (const QString& message : std::as_const(w.shownMessages)) {
+                QVERIFY(message.contains(QStringLiteral("abgelehnt")));
+            }
+            QCOMPARE(w.log(), QStringList(Cycles + 1, QString()));
+        }
+    }
+
+    void hostThatCannotBeReachedIsShownWhileTheWindowGoesOn_data()
+    {
+        QTest::addColumn<bool>("nameResolves");
+        QTest::newRow("host.invalid") << false;
+        QTest::newRow("no answer to the connect") << true;
+    }
+    void hostThatCannotBeReachedIsShownWhileTheWindowGoesOn()
+    {
+        QFETCH(bool, nameResolves);
+        constexpr int ConnectTimeoutMs = 1500;
+        SilentListener silent;
+        WindowFixture w;
+        if (nameResolves) {
+            if (!silent.connectsHang()) {
+                QSKIP("This system answers connects beyond a full listen backlog.");
+            }
+            pointAt(w, silent.port());
+        } else {
+            w.form->Hostedit->setText(QStringLiteral("host.invalid"));
+        }
+        w.form->ClientSocket1->setConnectTimeout(ConnectTimeoutMs);
+
+        LoopWatch watch;
+        watch.start();
+        const Clock::time_point clicked = Clock::now();
+        w.form->VerbindenButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(w.shownMessages.size(), 1, 15000);
+        const auto waited = Clock::now() - clicked;
+        watch.stop();
+
+        QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
+                 qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));
+        QVERIFY(!w.form->ClientSocket1->Active());
+        QCOMPARE(w.log(), QStringList{QString()});
+        if (nameResolves) {
+            QVERIFY(w.shownMessages.first().contains(
+                QStringLiteral("127.0.0.1:%1").arg(silent.port())));
+            QVERIFY(w.shownMessages.first().contains(QStringLiteral("Zeitüberschreitung")));
+            // The connect timer is a coarse one, which Qt lets fire up to 5 % early.
+            QVERIFY(waited >= std::chrono::milliseconds(ConnectTimeoutMs * 95 / 100));
+        } else {
+            QVERIFY(w.shownMessages.first().contains(QStringLiteral("host.invalid")));
+        }
+        // The failed attempt leaves nothing in the way of the next one.
+        QVERIFY(w.connectToPeer());
+        QCOMPARE(w.shownMessages.size(), 1);
+    }
+
+    void bytesThatAreNoTextAreShownLiterallyOnOneLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("NUL") << QByteArray("INFO\0\0 1\0", 9);
+        QTest::newRow("0xFF") << QByteArray("\xff\xff\xff\xfe");
+        QTest::newRow("invalid UTF-8")
+            << QByteArray("\xc3\x28 \xa0\xa1 \xe2\x28\xa1 \xf0\x90\x28\xbc "
+                          "\xed\xa0\x80 \xc0\xaf");
+        QTest::newRow("10 000 LF") << QByteArray(10000, '\n');
+        QTest::newRow("5 000 CR LF") << QByteArray("\r\n").repeated(5000);
+        QTest::newRow("C1 next line, VT, FF") << QByteArray("a\x85"
+                                                            "b\x0b"
+                                                            "c\x0c"
+                                                            "d");
+        QTest::newRow("markup") << QByteArray("<b>fett</b><img src=\"file:///etc/passwd\">"
+                                              "<a href=\"x\">y</a>&lt;&amp;<br>z");
+        QTest::newRow("terminal escapes") << QByteArray("\x1b[2J\x1b[31mrot\x07");
+    }
+    void bytesThatAreNoTextAreShownLiterallyOnOneLine()
+    {
+        QFETCH(QByteArray, bytes);
+        WindowFixture& w = rowWindow();
+        if (!w.form->isVisible()) {
+            w.form->show();
+            QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        }
+        QLabel* panel = w.form->StatusBar1->panel();
+        w.form->setStatusLine(QStringLiteral("x"));
+        const int oneLineHigh = panel->sizeHint().height();
+        QVERIFY(w.form->ClientSocket1->Active() || w.connectToPeer());
+
+        QString shownInTurn;
+        QObject reader;
+        connect(w.form->ClientSocket1, &TClientSocket::OnRead, &reader,
+                [&] { shownInTurn += w.status(); });
+        w.peer.sendToClients(bytes);
+        QTRY_COMPARE(shownInTurn.size(), bytes.size());
+        // One character per byte: nothing decoded, dropped or added.
+        QCOMPARE(shownInTurn, QString::fromLatin1(bytes));
+
+        const QString received = w.status();
+        const QString visible = panel->text();
+        QCOMPARE(panel->textFormat(), Qt::PlainText);
+        QVERIFY(!visible.isEmpty());
+        QVERIFY(visible.size() <= received.size());
+        for (qsizetype i = 0; i < visible.size(); ++i) {
+            const char16_t was = received.at(i).unicode();
+            const char16_t is = visible.at(i).unicode();
+            const bool control = was < 0x20 || (was >= 0x7f && was < 0xa0);
+            if (control) {
+                QVERIFY2(is >= 0x20 && !(is >= 0x7f && is < 0xa0), qPrintable(QString::number(i)));
+            } else {
+                QCOMPARE(is, was);
+            }
+        }
+        QCOMPARE(panel->sizeHint().height(), oneLineHigh);
+        QVERIFY(!w.form->StatusBar1->grab().isNull());
+        QVERIFY(w.shownMessages.isEmpty());
+    }
+
+private:
+    WindowFixture& rowWindow()
+    {
+        WindowFixture& w = windows.forThisRow();
+        w.shownMessages.clear();
+        return w;
+    }
+
+    WindowPerTest<WindowFixture> windows;
+};
+
+QTEST_MAIN(tst_Robustness)
+#include "tst_robustness.moc"
