@@ -1,0 +1,174 @@
+// The loopback peer's own cost: how late it stamps a line after the client wrote it, and the
+// round trip of a command and its INFO answer through PeerServer, against a bare blocking echo
+// thread on a plain POSIX socket as the baseline measured in the same run. Samples alternate,
+// so both see the same load. Figures in microseconds: median, p95, max, min, and the peer's
+// over the baseline's.
+// Run by hand: build/bench/bench_loopback_peer [samples]
+
+#include "peer_server.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QTcpSocket>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+struct Summary
+{
+    double median = 0.0;
+    double p95 = 0.0;
+    double max = 0.0;
+    double min = 0.0;
+};
+
+Summary summarize(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const auto rank = [&values](double fraction) {
+        const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size()));
+        return values[std::min(index, values.size() - 1)];
+    };
+    return {rank(0.5), rank(0.95), values.back(), values.front()};
+}
+
+void printRow(const char* name, const Summary& s)
+{
+    std::printf("%-34s median %8.1f  p95 %8.1f  max %8.1f  min %8.1f  us\n", name, s.median, s.p95,
+                s.max, s.min);
+}
+
+// Echoes whatever arrives on one accepted connection until it closes.
+class EchoThread
+{
+public:
+    EchoThread()
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            ::listen(m_listener, 1) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return;
+        }
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int client = ::accept(m_listener, nullptr, nullptr);
+            char buffer[4096];
+            ssize_t count = 0;
+            while (client >= 0 && (count = ::read(client, buffer, sizeof buffer)) > 0) {
+                if (::write(client, buffer, static_cast<size_t>(count)) != count) {
+                    break;
+                }
+            }
+            if (client >= 0) {
+                ::close(client);
+            }
+        });
+    }
+    ~EchoThread()
+    {
+        ::shutdown(m_listener, SHUT_RDWR); // wakes an accept() that never got its client
+        if (m_thread.joinable()) {
+            m_thread.join(); // returns once the client socket has closed
+        }
+        ::close(m_listener);
+    }
+    EchoThread(const EchoThread&) = delete;
+    EchoThread& operator=(const EchoThread&) = delete;
+
+    [[nodiscard]] quint16 port() const { return m_port; }
+
+private:
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::thread m_thread;
+};
+
+// One command out, one line back; microseconds, or a negative value when nothing came.
+double roundTrip(QTcpSocket& socket, const QByteArray& line)
+{
+    const qint64 start = PeerServer::monotonicNs();
+    socket.write(line);
+    socket.flush();
+    while (!socket.canReadLine()) {
+        if (!socket.waitForReadyRead(5000)) {
+            return -1.0;
+        }
+    }
+    socket.readLine();
+    return static_cast<double>(PeerServer::monotonicNs() - start) / 1000.0;
+}
+
+int fail(const char* what)
+{
+    std::fprintf(stderr, "bench_loopback_peer: %s\n", what);
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
+    const QByteArray line = "SET GA M 7 0 1 -1\r\n";
+
+    PeerServer peer;
+    if (!peer.listen()) {
+        return fail("the peer does not listen");
+    }
+    peer.setAnswering(PeerServer::Answering::Srcp);
+    EchoThread echo;
+    QTcpSocket toPeer;
+    QTcpSocket toEcho;
+    toPeer.connectToHost(QHostAddress::LocalHost, peer.port());
+    toEcho.connectToHost(QHostAddress::LocalHost, echo.port());
+    if (echo.port() == 0 || !toPeer.waitForConnected(5000) || !toEcho.waitForConnected(5000)) {
+        return fail("cannot connect");
+    }
+    toPeer.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    toEcho.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+
+    std::vector<double> stampLag;
+    std::vector<double> peerTrips;
+    std::vector<double> echoTrips;
+    for (int sample = 0; sample < samples; ++sample) {
+        const qint64 sent = PeerServer::monotonicNs();
+        const double peerTrip = roundTrip(toPeer, line);
+        const double echoTrip = roundTrip(toEcho, line);
+        const QList<PeerServer::Line> lines = peer.lines();
+        if (peerTrip < 0.0 || echoTrip < 0.0 || lines.size() != 1) {
+            return fail("an answer did not come");
+        }
+        peer.clear();
+        stampLag.push_back(static_cast<double>(lines.at(0).arrivalNs - sent) / 1000.0);
+        peerTrips.push_back(peerTrip);
+        echoTrips.push_back(echoTrip);
+    }
+    toEcho.disconnectFromHost();
+
+    const Summary peerSummary = summarize(peerTrips);
+    const Summary echoSummary = summarize(echoTrips);
+    std::printf("%d samples\n", samples);
+    printRow("stamp lag (write to arrivalNs)", summarize(stampLag));
+    printRow("round trip, PeerServer + INFO", peerSummary);
+    printRow("round trip, bare echo (baseline)", echoSummary);
+    const auto ratio = [](double a, double b) { return b > 0.0 ? a / b : 0.0; };
+    std::printf("%-34s median %8.2f  p95 %8.2f  max %8.2f\n", "ratio PeerServer / baseline",
+                ratio(peerSummary.median, echoSummary.median),
+                ratio(peerSummary.p95, echoSummary.p95), ratio(peerSummary.max, echoSummary.max));
+    return 0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QTcpServer>
+
+// Hands each accepted socket over as a bare descriptor: PeerConnection reads it with recvmsg()
+// to get the kernel's arrival stamps, which a QTcpSocket would not pass on.
+class PeerListener : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    explicit PeerListener(QObject* parent = nullptr);
+
+Q_SIGNALS:
+    void accepted(qintptr descriptor);
+
+protected:
+    void incomingConnection(qintptr descriptor) override;
+};
