@@ -1,4 +1,5 @@
 #include "peer_server.h"
+#include "server_process.h"
 #include "srcp_responder.h"
 #include "warnings_fail.h"
 
@@ -11,56 +12,6 @@
 #include <memory>
 
 namespace {
-
-// The built server as a separate process on a port the system picks, stopped by its pid.
-class ServerProcess
-{
-public:
-    explicit ServerProcess(const QStringList& options)
-    {
-        m_process.setProgram(QStringLiteral(KOLVO_LOOPBACK_SERVER));
-        m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} +
-                               options);
-        m_process.start();
-    }
-    ~ServerProcess()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-    // The port from the first line it prints, 0 if it never started listening.
-    [[nodiscard]] quint16 waitForPort()
-    {
-        static const QRegularExpression listening(
-            QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-        while (!m_output.contains('\n') && m_process.waitForReadyRead(5000)) {
-            m_output += m_process.readAllStandardOutput();
-        }
-        const auto match = listening.match(QString::fromLatin1(m_output));
-        return match.hasMatch() ? match.captured(1).toUShort() : 0;
-    }
-
-    // Waits until the printed output holds the text; returns all output so far.
-    QByteArray outputContaining(QByteArrayView text)
-    {
-        while (!m_output.contains(text) &&
-               (m_process.bytesAvailable() > 0 || m_process.waitForReadyRead(5000))) {
-            m_output += m_process.readAllStandardOutput();
-        }
-        return m_output;
-    }
-
-    [[nodiscard]] QProcess& process() { return m_process; }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-};
 
 std::unique_ptr<QTcpSocket> connectTo(quint16 port)
 {
