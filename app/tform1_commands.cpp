@@ -13,23 +13,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 
 extern std::unique_ptr<NanoPause> PauseTimer;
-
-namespace {
-// Holds the thread for at least `length` on the steady clock; the window stays frozen just as
-// during the timer's own pause.
-void holdWithoutCounter(std::chrono::microseconds length)
-{
-    const auto end = std::chrono::steady_clock::now() + length;
-    while (std::chrono::steady_clock::now() < end) {
-        std::this_thread::sleep_until(end);
-    }
-}
-} // namespace
 
 void TForm1::gerade_ButtonClick()
 {
@@ -53,16 +39,11 @@ void TForm1::pulseTurnout(TurnoutRoute route)
     const QString offLine = turnoutLine(prefix, address, route, false);
     appendToLog(onLine);
     ClientSocket1->SendText(onLine);
-    // The drive gets its current for exactly this long; the window is held meanwhile.
-    if (!PauseTimer->Pause(TurnoutPulseMicroseconds)) {
-        // Without a usable counter Pause returns at once. An off-line right behind the on-line
-        // may leave the turnout where it was while the log shows a complete pulse.
-        holdWithoutCounter(std::chrono::microseconds(TurnoutPulseMicroseconds));
-    }
-    // Send before logging: everything between the pause and the send lengthens the pulse, and
-    // after the busy wait the log's code tends to run from cold caches.
-    ClientSocket1->SendText(offLine);
+    // The drive gets its current for exactly this long; the window is held meanwhile. Without
+    // a usable counter the pause returns at once and the off-line follows right away.
+    PauseTimer->Pause(TurnoutPulseMicroseconds);
     appendToLog(offLine);
+    ClientSocket1->SendText(offLine);
 }
 
 void TForm1::SendLocoCommand()

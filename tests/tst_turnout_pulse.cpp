@@ -1,0 +1,293 @@
+#include "nano_pause.h"
+#include "radio_group.h"
+#include "warnings_fail.h"
+#include "window_fixture.h"
+
+#include <QMetaObject>
+#include <QPlainTextEdit>
+
+#include <memory>
+#include <utility>
+
+extern std::unique_ptr<NanoPause> PauseTimer;
+
+namespace {
+
+constexpr qint64 PulseNs = 300'000'000;
+
+// When each log entry was appended, on the clock of the peer's arrival stamps. The off-line is
+// logged only after the pause, so its stamp is no earlier than the pause's end.
+class LogClock : public QObject
+{
+public:
+    struct Stamp
+    {
+        QString entry;
+        qint64 ns = 0;
+    };
+
+    explicit LogClock(LogPane* log)
+    {
+        connect(log, &QPlainTextEdit::textChanged, this, [this, log] {
+            stamps.append({log->entries().last(), PeerServer::monotonicNs()});
+        });
+    }
+
+    QList<Stamp> stamps;
+};
+
+// Takes the window's pause timer away for one test, and puts it back.
+class PauseTimerSwap
+{
+public:
+    explicit PauseTimerSwap(std::unique_ptr<NanoPause> replacement)
+        : kept(std::exchange(PauseTimer, std::move(replacement)))
+    {
+    }
+    ~PauseTimerSwap() { PauseTimer = std::move(kept); }
+    PauseTimerSwap(const PauseTimerSwap&) = delete;
+    PauseTimerSwap& operator=(const PauseTimerSwap&) = delete;
+
+private:
+    std::unique_ptr<NanoPause> kept;
+};
+
+QString nanoseconds(qint64 ns)
+{
+    return QStringLiteral("%1 ns").arg(ns);
+}
+
+QPushButton* routeButton(TForm1& form, bool diverging)
+{
+    return diverging ? form.abbiegen_Button : form.gerade_Button;
+}
+
+} // namespace
+
+class tst_TurnoutPulse : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // One connected window for all cases, as an operator sends pulse after pulse on one
+    // connection; init() puts back what a case changed.
+    void initTestCase()
+    {
+        shared = std::make_unique<WindowFixture>();
+        QVERIFY(shared->connectToPeer());
+    }
+    void cleanupTestCase() { shared.reset(); }
+
+    void init()
+    {
+        failOnAnyWarning();
+        if (!shared->form->ClientSocket1->Active()) {
+            QVERIFY(shared->connectToPeer());
+        }
+        shared->peer.clear();
+        shared->shownMessages.clear();
+        shared->form->RadioGroup4->setItemIndex(0);
+        shared->form->SendenEdit->setText(QStringLiteral("1"));
+    }
+
+    void pulseOnTheWire_data()
+    {
+        QTest::addColumn<int>("protocol");
+        QTest::addColumn<bool>("diverging");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QByteArray>("onLine");
+        QTest::addColumn<QByteArray>("offLine");
+        QTest::newRow("Märklin gerade")
+            << 0 << false << "007" << QByteArray("SET GA M 7 0 1 -1\r\n")
+            << QByteArray("SET GA M 7 0 0 -1\r\n");
+        QTest::newRow("Märklin abbiegen") << 0 << true << "3" << QByteArray("SET GA M 3 1 1 -1\r\n")
+                                          << QByteArray("SET GA M 3 1 0 -1\r\n");
+        QTest::newRow("DCC gerade") << 1 << false << "12" << QByteArray("SET GA N 12 0 1 -1\r\n")
+                                    << QByteArray("SET GA N 12 0 0 -1\r\n");
+        QTest::newRow("DCC abbiegen") << 1 << true << "12" << QByteArray("SET GA N 12 1 1 -1\r\n")
+                                      << QByteArray("SET GA N 12 1 0 -1\r\n");
+    }
+    void pulseOnTheWire()
+    {
+        QFETCH(int, protocol);
+        QFETCH(bool, diverging);
+        QFETCH(QString, address);
+        QFETCH(QByteArray, onLine);
+        QFETCH(QByteArray, offLine);
+        WindowFixture& w = *shared;
+        const QStringList logBefore = w.log();
+        w.form->RadioGroup4->setItemIndex(protocol);
+        w.form->SendenEdit->setText(address);
+        LogClock logClock(w.form->Memo1);
+
+        routeButton(*w.form, diverging)->click();
+
+        QVERIFY(w.peerReceived(onLine + offLine));
+        QCOMPARE(w.log().mid(logBefore.size()),
+                 QStringList({QString::fromLatin1(onLine), QString::fromLatin1(offLine)}));
+        const QList<PeerServer::Line> lines = w.peer.lines();
+        QCOMPARE(lines.size(), 2);
+        const qint64 onArrived = lines.at(0).arrivalNs;
+        const qint64 offArrived = lines.at(1).arrivalNs;
+        QVERIFY2(offArrived - onArrived >= PulseNs,
+                 qPrintable(nanoseconds(offArrived - onArrived)));
+        // Sent at once, not held back until the handler returns: the on-line was at the peer a
+        // whole pulse before the off-line was logged.
+        QCOMPARE(logClock.stamps.size(), 2);
+        const qint64 offLogged = logClock.stamps.at(1).ns;
+        QVERIFY2(offLogged - onArrived >= PulseNs, qPrintable(nanoseconds(offLogged - onArrived)));
+        QVERIFY(w.shownMessages.isEmpty());
+    }
+
+    void addressIsWrittenBackInDecimal_data()
+    {
+        QTest::addColumn<bool>("diverging");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("onLine");
+        QTest::addColumn<QByteArray>("offLine");
+        QTest::newRow("plus sign") << false << "+5" << QByteArray("SET GA M 5 0 1 -1\r\n")
+                                   << QByteArray("SET GA M 5 0 0 -1\r\n");
+        QTest::newRow("leading zero") << true << "05" << QByteArray("SET GA M 5 1 1 -1\r\n")
+                                      << QByteArray("SET GA M 5 1 0 -1\r\n");
+        QTest::newRow("negative") << false << "-3" << QByteArray("SET GA M -3 0 1 -1\r\n")
+                                  << QByteArray("SET GA M -3 0 0 -1\r\n");
+    }
+    void addressIsWrittenBackInDecimal()
+    {
+        QFETCH(bool, diverging);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, onLine);
+        QFETCH(QByteArray, offLine);
+        WindowFixture& w = *shared;
+        const QStringList logBefore = w.log();
+        w.form->SendenEdit->setText(text);
+
+        routeButton(*w.form, diverging)->click();
+
+        QVERIFY(w.peerReceived(onLine + offLine));
+        QCOMPARE(w.log().mid(logBefore.size()),
+                 QStringList({QString::fromLatin1(onLine), QString::fromLatin1(offLine)}));
+        QVERIFY(w.shownMessages.isEmpty());
+    }
+
+    void pressThatSendsNothing_data()
+    {
+        QTest::addColumn<bool>("diverging");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("messages");
+        const auto error = [](const QString& text) {
+            return QStringList{QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text)};
+        };
+        QTest::newRow("empty") << false << "" << QStringList();
+        QTest::newRow("letter") << true << "a" << error("a");
+        QTest::newRow("blanks") << false << "  " << error("  ");
+        QTest::newRow("sign only") << true << "-" << error("-");
+        QTest::newRow("beyond 32 bits") << false << "2147483648" << error("2147483648");
+    }
+    void pressThatSendsNothing()
+    {
+        QFETCH(bool, diverging);
+        QFETCH(QString, text);
+        QFETCH(QStringList, messages);
+        WindowFixture& w = *shared;
+        const QStringList logBefore = w.log();
+        w.form->SendenEdit->setText(text);
+        // Without a timer a press that reached the pause stops the test here instead of
+        // passing unseen: no time bound can show that a wait did not happen.
+        const PauseTimerSwap noTimer(nullptr);
+
+        routeButton(*w.form, diverging)->click();
+
+        QCOMPARE(w.shownMessages, messages);
+        QCOMPARE(w.log(), logBefore);
+        // Anything the press had sent would be at the peer ahead of this marker.
+        w.form->ClientSocket1->SendText(QStringLiteral("marker\n"));
+        QVERIFY(w.peerReceived("marker\n"));
+    }
+
+    void withoutConnectionBothLinesAreLoggedAndNothingIsSent()
+    {
+        WindowFixture& w = *shared;
+        w.form->TrennenButton->click();
+        QTRY_COMPARE(w.peer.activeConnections(), 0);
+        const QStringList logBefore = w.log();
+        w.form->SendenEdit->setText(QStringLiteral("9"));
+        LogClock logClock(w.form->Memo1);
+
+        w.form->abbiegen_Button->click();
+
+        QCOMPARE(w.log().mid(logBefore.size()),
+                 QStringList({"SET GA M 9 1 1 -1\r\n", "SET GA M 9 1 0 -1\r\n"}));
+        QCOMPARE(logClock.stamps.size(), 2);
+        QVERIFY(logClock.stamps.at(1).ns - logClock.stamps.at(0).ns >= PulseNs);
+        QVERIFY(w.shownMessages.isEmpty());
+        // Lines kept back somewhere would go out on the next connection, ahead of this marker.
+        QVERIFY(w.connectToPeer());
+        w.form->ClientSocket1->SendText(QStringLiteral("marker\n"));
+        QVERIFY(w.peerReceived("marker\n"));
+    }
+
+    void withoutACounterTheOffLineFollowsAtOnce()
+    {
+        WindowFixture& w = *shared;
+        auto counterless = std::make_unique<NanoPause>();
+        counterless->CounterAvailable = 0;
+        counterless->Frequency = 1;
+        const PauseTimerSwap swap(std::move(counterless));
+        const QStringList logBefore = w.log();
+        w.form->SendenEdit->setText(QStringLiteral("4"));
+
+        w.form->gerade_Button->click();
+
+        QVERIFY(w.peerReceived("SET GA M 4 0 1 -1\r\nSET GA M 4 0 0 -1\r\n"));
+        QCOMPARE(w.log().mid(logBefore.size()),
+                 QStringList({"SET GA M 4 0 1 -1\r\n", "SET GA M 4 0 0 -1\r\n"}));
+    }
+
+    void secondPressDuringAPulseFollowsIt_data()
+    {
+        QTest::addColumn<bool>("secondDiverging");
+        QTest::addColumn<QByteArray>("second");
+        QTest::newRow("same button")
+            << false << QByteArray("SET GA N 21 0 1 -1\r\nSET GA N 21 0 0 -1\r\n");
+        QTest::newRow("other button")
+            << true << QByteArray("SET GA N 21 1 1 -1\r\nSET GA N 21 1 0 -1\r\n");
+    }
+    void secondPressDuringAPulseFollowsIt()
+    {
+        QFETCH(bool, secondDiverging);
+        QFETCH(QByteArray, second);
+        const QByteArray first("SET GA N 21 0 1 -1\r\nSET GA N 21 0 0 -1\r\n");
+        WindowFixture& w = *shared;
+        const QStringList logBefore = w.log();
+        w.form->RadioGroup4->setItemIndex(1);
+        w.form->SendenEdit->setText(QStringLiteral("21"));
+        LogClock logClock(w.form->Memo1);
+
+        // Both presses wait in the event queue: the second comes due while the first pulses.
+        QVERIFY(QMetaObject::invokeMethod(w.form->gerade_Button, "click", Qt::QueuedConnection));
+        QVERIFY(QMetaObject::invokeMethod(routeButton(*w.form, secondDiverging), "click",
+                                          Qt::QueuedConnection));
+
+        QVERIFY(w.peerReceived(first + second, 10000));
+        const QList<PeerServer::Line> lines = w.peer.lines();
+        QCOMPARE(lines.size(), 4);
+        QStringList expectedLog;
+        for (const PeerServer::Line& line : lines) {
+            expectedLog << QString::fromLatin1(line.bytes);
+        }
+        QCOMPARE(w.log().mid(logBefore.size()), expectedLog);
+        QVERIFY(lines.at(1).arrivalNs - lines.at(0).arrivalNs >= PulseNs);
+        QVERIFY(lines.at(3).arrivalNs - lines.at(2).arrivalNs >= PulseNs);
+        // The second on-line left only after the first pulse was over.
+        QCOMPARE(logClock.stamps.size(), 4);
+        QVERIFY(lines.at(2).arrivalNs > logClock.stamps.at(1).ns);
+        QVERIFY(w.shownMessages.isEmpty());
+    }
+
+private:
+    std::unique_ptr<WindowFixture> shared;
+};
+
+QTEST_MAIN(tst_TurnoutPulse)
+#include "tst_turnout_pulse.moc"
