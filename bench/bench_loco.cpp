@@ -13,6 +13,8 @@
 // Figures are median, p95 and max in microseconds, and window over baseline.
 // Run by hand: build/bench/bench_loco [runs]
 
+#include "bench_stats.h"
+#include "bench_wait.h"
 #include "handler_runner.h"
 #include "log_pane.h"
 #include "peer_server.h"
@@ -36,39 +38,6 @@
 #include <vector>
 
 namespace {
-
-struct Summary
-{
-    double median = 0.0;
-    double p95 = 0.0;
-    double max = 0.0;
-};
-
-// Nearest-rank percentiles.
-Summary summarize(std::vector<double> values)
-{
-    if (values.empty()) {
-        return {};
-    }
-    std::sort(values.begin(), values.end());
-    const auto rank = [&values](double fraction) {
-        const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size()));
-        return values[std::min(index, values.size() - 1)];
-    };
-    return {rank(0.5), rank(0.95), values.back()};
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // Polls, without running the event loop, until the peer holds `count` lines; returns the
 // arrival stamp of the last, or 0 on timeout. The line is on its way as soon as the send

@@ -5,6 +5,7 @@
 // over the baseline's.
 // Run by hand: build/bench/bench_loopback_peer [samples]
 
+#include "bench_stats.h"
 #include "peer_server.h"
 
 #include <QCoreApplication>
@@ -22,24 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-struct Summary
-{
-    double median = 0.0;
-    double p95 = 0.0;
-    double max = 0.0;
-    double min = 0.0;
-};
-
-Summary summarize(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const auto rank = [&values](double fraction) {
-        const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size()));
-        return values[std::min(index, values.size() - 1)];
-    };
-    return {rank(0.5), rank(0.95), values.back(), values.front()};
-}
 
 void printRow(const char* name, const Summary& s)
 {

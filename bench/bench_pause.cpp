@@ -3,6 +3,7 @@
 // ratios against the cost of one counter read measured in the same run.
 // Run by hand: build/bench/bench_pause
 
+#include "bench_stats.h"
 #include "nano_pause.h"
 #include "performance_counter.h"
 
@@ -15,24 +16,6 @@
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
-
-struct Summary
-{
-    double median = 0.0;
-    double p95 = 0.0;
-    double max = 0.0;
-};
-
-// Nearest-rank percentiles.
-Summary summarize(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const auto rank = [&values](double fraction) {
-        const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size()));
-        return values[std::min(index, values.size() - 1)];
-    };
-    return {rank(0.5), rank(0.95), values.back()};
-}
 
 double microsecondsSince(SteadyClock::time_point start)
 {

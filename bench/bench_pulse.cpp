@@ -5,6 +5,8 @@
 // median, p95, max and min in microseconds, and the window's over the baseline's.
 // Run by hand: build/bench/bench_pulse [pulses]
 
+#include "bench_stats.h"
+#include "bench_wait.h"
 #include "handler_runner.h"
 #include "nano_pause.h"
 #include "peer_server.h"
@@ -27,37 +29,6 @@
 namespace {
 
 constexpr qint64 PulseNs = 300'000'000;
-
-struct Summary
-{
-    double median = 0.0;
-    double p95 = 0.0;
-    double max = 0.0;
-    double min = 0.0;
-};
-
-// Nearest-rank percentiles.
-Summary summarize(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const auto rank = [&values](double fraction) {
-        const auto index = static_cast<std::size_t>(fraction * static_cast<double>(values.size()));
-        return values[std::min(index, values.size() - 1)];
-    };
-    return {rank(0.5), rank(0.95), values.back(), values.front()};
-}
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // Waits for the two lines of one pulse and returns how much their arrival gap exceeds
 // 300 ms, in microseconds; the peer's lines are forgotten afterwards.

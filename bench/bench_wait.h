@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <functional>
+
+// Runs the event loop until `done` holds; false when the time ran out first.
+inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
