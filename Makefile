@@ -4,13 +4,22 @@ BUILD_TYPE  ?= RelWithDebInfo
 # CI builds with warnings as errors; a developer may set WERROR=ON locally too.
 WERROR      ?= $(if $(CI),ON,OFF)
 JOBS        ?= $(shell nproc)
+# Second and third build folders: the suite under sanitizers, the fuzz targets (clang), and
+# the release build that CPack packs.
+ASAN_DIR    ?= build-asan
+FUZZ_DIR    ?= build-fuzz
+PKG_DIR     ?= build-pkg
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 
 PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation \
-               clang clang-format clang-tidy libclang-rt-dev
+               clang clang-format clang-tidy libclang-rt-dev dpkg-dev file
 SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+# clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
+LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'tools/*.cpp' 2>/dev/null)
 
-.PHONY: all deps configure build run test format format-check lint clean
+.PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean
 
 all: build
 
@@ -38,6 +47,38 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 120
+	$(MAKE) --no-print-directory sanitize
+	$(MAKE) --no-print-directory fuzz
+
+# Any report fails its test: UBSan does not recover, ASan stops at the first error, and a leak
+# makes the exit code non-zero.
+SANITIZER_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1 \
+                 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+$(ASAN_DIR)/build.ninja: | deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKOLVO_WERROR=$(WERROR) \
+	    -DKOLVO_SANITIZE=ON -DKOLVO_BUILD_BENCH=OFF
+
+sanitize: deps $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) \
+	    ctest --output-on-failure -j $(JOBS) --timeout 300
+
+$(FUZZ_DIR)/build.ninja: | deps
+	cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKOLVO_WERROR=$(WERROR) \
+	    -DCMAKE_CXX_COMPILER=clang++ -DKOLVO_FUZZ=ON
+
+fuzz: deps $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
+	tests/fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+$(PKG_DIR)/build.ninja: | deps
+	cmake -S . -B $(PKG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
+	    -DBUILD_TESTING=OFF -DKOLVO_BUILD_BENCH=OFF
+
+package: deps $(PKG_DIR)/build.ninja
+	cmake --build $(PKG_DIR) -j $(JOBS)
+	cd $(PKG_DIR) && cpack
 
 format: deps
 	clang-format -i $(SOURCES)
@@ -46,7 +87,7 @@ format-check: deps
 	clang-format --dry-run --Werror $(SOURCES)
 
 lint: configure
-	clang-tidy -p $(BUILD_DIR) --quiet $(filter %.cpp,$(SOURCES))
+	clang-tidy -p $(BUILD_DIR) --quiet $(LINT_SOURCES)
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(PKG_DIR)

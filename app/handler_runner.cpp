@@ -1,5 +1,7 @@
 #include "handler_runner.h"
 
+#include "operator_error.h"
+
 #include <cstdio>
 #include <exception>
 
@@ -33,6 +35,8 @@ void HandlerRunner::runGuarded(const std::function<void()>& handler)
 {
     try {
         handler();
+    } catch (const EOperatorError& error) {
+        show(error.message());
     } catch (const std::exception& error) {
         show(QString::fromUtf8(error.what()));
     } catch (...) {

@@ -1,17 +1,14 @@
 #pragma once
 
+#include "operator_error.h"
+
 #include <QString>
 
-#include <stdexcept>
-
 // Raised for text that is no integer; its message is shown to the operator as it is.
-class EConvertError : public std::runtime_error
+class EConvertError : public EOperatorError
 {
 public:
-    explicit EConvertError(const QString& message)
-        : std::runtime_error(message.toUtf8().toStdString())
-    {
-    }
+    using EOperatorError::EOperatorError;
 };
 
 // Optionally signed decimal digits within the signed 32-bit range; anything else, blanks

@@ -1,17 +1,14 @@
 #pragma once
 
+#include "operator_error.h"
+
 #include <QString>
 
-#include <stdexcept>
-
 // Raised for field text that would break a command line apart.
-class ELineBreakInField : public std::runtime_error
+class ELineBreakInField : public EOperatorError
 {
 public:
-    explicit ELineBreakInField(const QString& message)
-        : std::runtime_error(message.toUtf8().toStdString())
-    {
-    }
+    using EOperatorError::EOperatorError;
 };
 
 // A field's text goes into the middle of a command line; a CR or LF in it would end that line

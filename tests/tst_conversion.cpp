@@ -51,6 +51,7 @@ private Q_SLOTS:
         QTest::newRow("arabic-indic digit") << QString(QChar(0x0663));
         QTest::newRow("fullwidth digit") << QString(QChar(0xFF15));
         QTest::newRow("line break") << "1\n2";
+        QTest::newRow("NUL inside") << QStringLiteral("5") + QChar(u'\0') + QStringLiteral("6");
     }
     void rejectsEverythingElse()
     {
@@ -59,7 +60,7 @@ private Q_SLOTS:
             (void)StrToInt(text);
             QFAIL("no conversion error");
         } catch (const EConvertError& error) {
-            QCOMPARE(QString::fromUtf8(error.what()),
+            QCOMPARE(error.message(),
                      QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text));
         }
     }

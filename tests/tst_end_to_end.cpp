@@ -27,11 +27,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("turnout pulse") << "gerade" << "INFO GA M 7 0 0 -1\n";
-        QTest::newRow("locomotive") << "function" << "INFO GL M1 1 1 0 100 1 4 0 0 0 0\n";
-        QTest::newRow("power on") << "power on" << "INFO POWER ON\n";
-        QTest::newRow("power off") << "power off" << "INFO POWER OFF\n";
-        QTest::newRow("feedback") << "abfragen" << "INFO FB S88 1 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0\n";
+        QTest::newRow("turnout pulse") << "gerade"
+                                       << "INFO GA M 7 0 0 -1\n";
+        QTest::newRow("locomotive") << "function"
+                                    << "INFO GL M1 1 1 0 100 1 4 0 0 0 0\n";
+        QTest::newRow("power on") << "power on"
+                                  << "INFO POWER ON\n";
+        QTest::newRow("power off") << "power off"
+                                   << "INFO POWER OFF\n";
+        QTest::newRow("feedback") << "abfragen"
+                                  << "INFO FB S88 1 0 0 0 0 1 0 0 0 0 0 0 0 0 0 0 0\n";
     }
     void commandsGetTheServersAnswer()
     {

@@ -30,6 +30,18 @@ private Q_SLOTS:
         QCOMPARE(shown, QStringList{QStringLiteral("'12a' ist kein gültiger Integerwert")});
     }
 
+    // An operator may paste a NUL into a field; the message must not end there.
+    void messageIsShownWholeEvenPastANul()
+    {
+        HandlerRunner runner;
+        QStringList shown;
+        runner.setDisplay([&shown](const QString& message) { shown << message; });
+        const QString text = QStringLiteral("5") + QChar(u'\0') + QStringLiteral("6");
+        runner.run(QStringLiteral("a"), [&text] { (void)StrToInt(text); });
+        QCOMPARE(shown,
+                 QStringList{QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text)});
+    }
+
     void anyExceptionIsShown()
     {
         HandlerRunner runner;

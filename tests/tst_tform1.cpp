@@ -1,6 +1,6 @@
 #include "radio_group.h"
-#include "window_fixture.h"
 #include "warnings_fail.h"
+#include "window_fixture.h"
 
 #include <QAbstractButton>
 #include <QFontInfo>
@@ -49,35 +49,93 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("parentName");
         QTest::addColumn<QString>("text");
-        QTest::newRow("Label1") << "Label1" << "Form1" << "Portnummer";
-        QTest::newRow("PortEdit") << "PortEdit" << "Form1" << "12345";
-        QTest::newRow("Label3") << "Label3" << "Form1" << "Host";
-        QTest::newRow("Hostedit") << "Hostedit" << "Form1" << "localhost";
-        QTest::newRow("VerbindenButton") << "VerbindenButton" << "Form1" << "verbinden";
-        QTest::newRow("TrennenButton") << "TrennenButton" << "Form1" << "trennen";
-        QTest::newRow("Button4") << "Button4" << "Form1" << "Spannung an";
-        QTest::newRow("Button3") << "Button3" << "Form1" << "Spannung aus";
-        QTest::newRow("GroupBox1") << "GroupBox1" << "Form1" << "";
-        QTest::newRow("Label2") << "Label2" << "GroupBox1" << "Weichennr.";
-        QTest::newRow("SendenEdit") << "SendenEdit" << "GroupBox1" << "1";
-        QTest::newRow("gerade_Button") << "gerade_Button" << "GroupBox1" << "gerade";
-        QTest::newRow("abbiegen_Button") << "abbiegen_Button" << "GroupBox1" << "abbiegen";
-        QTest::newRow("RadioGroup4") << "RadioGroup4" << "GroupBox1" << "Protokoll";
-        QTest::newRow("GroupBox2") << "GroupBox2" << "Form1" << "Rückmeldemodul";
-        QTest::newRow("Rueck_edit") << "Rueck_edit" << "GroupBox2" << "1";
-        QTest::newRow("Button1") << "Button1" << "GroupBox2" << "abfragen";
-        QTest::newRow("GroupBox3") << "GroupBox3" << "Form1" << "Loksteuerung";
-        QTest::newRow("Label4") << "Label4" << "GroupBox3" << "Loknummer";
-        QTest::newRow("Loknr_edit") << "Loknr_edit" << "GroupBox3" << "1";
-        QTest::newRow("Label5") << "Label5" << "GroupBox3" << "Funktion";
-        QTest::newRow("Button5") << "Button5" << "GroupBox3" << "off";
-        QTest::newRow("Button2") << "Button2" << "GroupBox3" << "Richtung wechseln";
-        QTest::newRow("RadioGroup1") << "RadioGroup1" << "GroupBox3" << "Protokoll";
-        QTest::newRow("RadioGroup2") << "RadioGroup2" << "GroupBox3" << "Dekoder";
-        QTest::newRow("RadioGroup3") << "RadioGroup3" << "GroupBox3" << "Dekoder";
-        QTest::newRow("ScrollBar1") << "ScrollBar1" << "GroupBox3" << "";
-        QTest::newRow("Memo1") << "Memo1" << "Form1" << "";
-        QTest::newRow("StatusBar1") << "StatusBar1" << "Form1" << "";
+        QTest::newRow("Label1") << "Label1"
+                                << "Form1"
+                                << "Portnummer";
+        QTest::newRow("PortEdit") << "PortEdit"
+                                  << "Form1"
+                                  << "12345";
+        QTest::newRow("Label3") << "Label3"
+                                << "Form1"
+                                << "Host";
+        QTest::newRow("Hostedit") << "Hostedit"
+                                  << "Form1"
+                                  << "localhost";
+        QTest::newRow("VerbindenButton") << "VerbindenButton"
+                                         << "Form1"
+                                         << "verbinden";
+        QTest::newRow("TrennenButton") << "TrennenButton"
+                                       << "Form1"
+                                       << "trennen";
+        QTest::newRow("Button4") << "Button4"
+                                 << "Form1"
+                                 << "Spannung an";
+        QTest::newRow("Button3") << "Button3"
+                                 << "Form1"
+                                 << "Spannung aus";
+        QTest::newRow("GroupBox1") << "GroupBox1"
+                                   << "Form1"
+                                   << "";
+        QTest::newRow("Label2") << "Label2"
+                                << "GroupBox1"
+                                << "Weichennr.";
+        QTest::newRow("SendenEdit") << "SendenEdit"
+                                    << "GroupBox1"
+                                    << "1";
+        QTest::newRow("gerade_Button") << "gerade_Button"
+                                       << "GroupBox1"
+                                       << "gerade";
+        QTest::newRow("abbiegen_Button") << "abbiegen_Button"
+                                         << "GroupBox1"
+                                         << "abbiegen";
+        QTest::newRow("RadioGroup4") << "RadioGroup4"
+                                     << "GroupBox1"
+                                     << "Protokoll";
+        QTest::newRow("GroupBox2") << "GroupBox2"
+                                   << "Form1"
+                                   << "Rückmeldemodul";
+        QTest::newRow("Rueck_edit") << "Rueck_edit"
+                                    << "GroupBox2"
+                                    << "1";
+        QTest::newRow("Button1") << "Button1"
+                                 << "GroupBox2"
+                                 << "abfragen";
+        QTest::newRow("GroupBox3") << "GroupBox3"
+                                   << "Form1"
+                                   << "Loksteuerung";
+        QTest::newRow("Label4") << "Label4"
+                                << "GroupBox3"
+                                << "Loknummer";
+        QTest::newRow("Loknr_edit") << "Loknr_edit"
+                                    << "GroupBox3"
+                                    << "1";
+        QTest::newRow("Label5") << "Label5"
+                                << "GroupBox3"
+                                << "Funktion";
+        QTest::newRow("Button5") << "Button5"
+                                 << "GroupBox3"
+                                 << "off";
+        QTest::newRow("Button2") << "Button2"
+                                 << "GroupBox3"
+                                 << "Richtung wechseln";
+        QTest::newRow("RadioGroup1") << "RadioGroup1"
+                                     << "GroupBox3"
+                                     << "Protokoll";
+        QTest::newRow("RadioGroup2") << "RadioGroup2"
+                                     << "GroupBox3"
+                                     << "Dekoder";
+        QTest::newRow("RadioGroup3") << "RadioGroup3"
+                                     << "GroupBox3"
+                                     << "Dekoder";
+        QTest::newRow("ScrollBar1") << "ScrollBar1"
+                                    << "GroupBox3"
+                                    << "";
+        QTest::newRow("Memo1") << "Memo1"
+                               << "Form1"
+                               << "";
+        QTest::newRow("StatusBar1") << "StatusBar1"
+                                    << "Form1"
+                                    << "";
     }
     void controlsCarryTheirNamesAndTexts()
     {
@@ -105,8 +163,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<int>("columns");
         QTest::newRow("RadioGroup1") << "RadioGroup1" << QStringList{"Märklin", "DCC"} << 1;
-        QTest::newRow("RadioGroup2") << "RadioGroup2"
-                                     << QStringList{"NB", "N1", "N2", "N3", "N4"} << 5;
+        QTest::newRow("RadioGroup2")
+            << "RadioGroup2" << QStringList{"NB", "N1", "N2", "N3", "N4"} << 5;
         QTest::newRow("RadioGroup3") << "RadioGroup3" << QStringList{"normal", "erweitert"} << 2;
         QTest::newRow("RadioGroup4") << "RadioGroup4" << QStringList{"Märklin", "DCC"} << 1;
     }
@@ -149,20 +207,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
         const QList<std::pair<const char*, QRect>> table = {
-            {"Label1", {8, 8, 56, 13}},          {"PortEdit", {8, 24, 73, 21}},
-            {"Label3", {8, 48, 22, 13}},         {"Hostedit", {8, 64, 73, 21}},
-            {"VerbindenButton", {8, 96, 121, 25}}, {"TrennenButton", {8, 120, 121, 25}},
-            {"Button4", {8, 144, 121, 25}},      {"Button3", {8, 168, 121, 25}},
-            {"GroupBox2", {8, 200, 121, 89}},    {"Rueck_edit", {16, 24, 81, 21}},
-            {"Button1", {16, 56, 81, 25}},       {"GroupBox1", {152, 8, 233, 89}},
-            {"Label2", {16, 16, 55, 13}},        {"SendenEdit", {88, 16, 49, 21}},
-            {"gerade_Button", {8, 48, 73, 25}},  {"abbiegen_Button", {80, 48, 73, 25}},
-            {"RadioGroup4", {160, 16, 65, 65}},  {"GroupBox3", {152, 104, 233, 185}},
-            {"Label4", {8, 24, 55, 13}},         {"Label5", {80, 24, 41, 13}},
-            {"Loknr_edit", {8, 48, 57, 21}},     {"Button5", {72, 48, 41, 25}},
-            {"Button2", {8, 80, 105, 25}},       {"RadioGroup1", {128, 16, 65, 97}},
-            {"ScrollBar1", {201, 8, 16, 121}},   {"RadioGroup2", {8, 136, 217, 33}},
-            {"RadioGroup3", {8, 136, 217, 33}},  {"Memo1", {400, 16, 153, 225}},
+            {"Label1", {8, 8, 56, 13}},
+            {"PortEdit", {8, 24, 73, 21}},
+            {"Label3", {8, 48, 22, 13}},
+            {"Hostedit", {8, 64, 73, 21}},
+            {"VerbindenButton", {8, 96, 121, 25}},
+            {"TrennenButton", {8, 120, 121, 25}},
+            {"Button4", {8, 144, 121, 25}},
+            {"Button3", {8, 168, 121, 25}},
+            {"GroupBox2", {8, 200, 121, 89}},
+            {"Rueck_edit", {16, 24, 81, 21}},
+            {"Button1", {16, 56, 81, 25}},
+            {"GroupBox1", {152, 8, 233, 89}},
+            {"Label2", {16, 16, 55, 13}},
+            {"SendenEdit", {88, 16, 49, 21}},
+            {"gerade_Button", {8, 48, 73, 25}},
+            {"abbiegen_Button", {80, 48, 73, 25}},
+            {"RadioGroup4", {160, 16, 65, 65}},
+            {"GroupBox3", {152, 104, 233, 185}},
+            {"Label4", {8, 24, 55, 13}},
+            {"Label5", {80, 24, 41, 13}},
+            {"Loknr_edit", {8, 48, 57, 21}},
+            {"Button5", {72, 48, 41, 25}},
+            {"Button2", {8, 80, 105, 25}},
+            {"RadioGroup1", {128, 16, 65, 97}},
+            {"ScrollBar1", {201, 8, 16, 121}},
+            {"RadioGroup2", {8, 136, 217, 33}},
+            {"RadioGroup3", {8, 136, 217, 33}},
+            {"Memo1", {400, 16, 153, 225}},
             {"StatusBar1", {0, 304, 600, 19}},
         };
         for (const auto& [name, rect] : table) {
@@ -202,11 +274,22 @@ private Q_SLOTS:
     {
         WindowFixture w;
         TForm1& f = *w.form;
-        QList<QWidget*> expected = {f.PortEdit, f.VerbindenButton, f.TrennenButton,
-                                    f.gerade_Button, f.SendenEdit, f.abbiegen_Button,
-                                    f.RadioGroup4->button(0), f.RadioGroup4->button(1),
-                                    f.Hostedit, f.Memo1, f.Button1, f.Rueck_edit, f.ScrollBar1,
-                                    f.Loknr_edit, f.Button2, f.Button5};
+        QList<QWidget*> expected = {f.PortEdit,
+                                    f.VerbindenButton,
+                                    f.TrennenButton,
+                                    f.gerade_Button,
+                                    f.SendenEdit,
+                                    f.abbiegen_Button,
+                                    f.RadioGroup4->button(0),
+                                    f.RadioGroup4->button(1),
+                                    f.Hostedit,
+                                    f.Memo1,
+                                    f.Button1,
+                                    f.Rueck_edit,
+                                    f.ScrollBar1,
+                                    f.Loknr_edit,
+                                    f.Button2,
+                                    f.Button5};
         for (TRadioGroup* group : {f.RadioGroup1, f.RadioGroup2, f.RadioGroup3}) {
             for (int i = 0; i < group->Items().size(); ++i) {
                 expected << group->button(i);
@@ -368,12 +451,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("first");
         QTest::addColumn<QByteArray>("second");
-        QTest::newRow("two answers") << QByteArray("INFO POWER ON\r\n")
-                                     << QByteArray("INFO FB S88 1 0 0\r\n");
-        QTest::newRow("answer in two parts") << QByteArray("INFO GA M ") << QByteArray("7 0 1 -1\n");
+        QTest::newRow("two answers")
+            << QByteArray("INFO POWER ON\r\n") << QByteArray("INFO FB S88 1 0 0\r\n");
+        QTest::newRow("answer in two parts")
+            << QByteArray("INFO GA M ") << QByteArray("7 0 1 -1\n");
         QTest::newRow("markup stays text") << QByteArray("<b>x</b>") << QByteArray("<img src=x>");
-        QTest::newRow("8-bit and controls") << QByteArray("\xff\xfe\x00z", 4)
-                                            << QByteArray("a\nb\nc\n\r\n\t");
+        QTest::newRow("8-bit and controls")
+            << QByteArray("\xff\xfe\x00z", 4) << QByteArray("a\nb\nc\n\r\n\t");
     }
     void eachReadReplacesTheStatusLine()
     {

@@ -54,16 +54,17 @@ struct WindowFixture
         form->PortEdit->setText(QString::number(peer.port()));
         const qsizetype before = log().size();
         form->VerbindenButton->click();
-        return QTest::qWaitFor([&] { return form->ClientSocket1->Active() &&
-                                            log().size() >= before + 2 &&
-                                            peer.activeConnections() > 0; });
+        return QTest::qWaitFor([&] {
+            return form->ClientSocket1->Active() && log().size() >= before + 2 &&
+                   peer.activeConnections() > 0;
+        });
     }
 
     // Waits until the peer has received exactly `expected` in total.
     [[nodiscard]] bool peerReceived(const QByteArray& expected, int timeoutMs = 5000)
     {
-        (void)QTest::qWaitFor(
-            [&] { return peer.receivedBytes().size() >= expected.size(); }, timeoutMs);
+        (void)QTest::qWaitFor([&] { return peer.receivedBytes().size() >= expected.size(); },
+                              timeoutMs);
         return peer.receivedBytes() == expected;
     }
 };

@@ -1,0 +1,31 @@
+# Installation and the Debian package: the window, the loopback server to try it without a
+# layout, and the desktop entry with its icon where menus look for them.
+include(GNUInstallDirs)
+
+# Both link only system libraries; the $ORIGIN path qt_standard_project_setup() adds would only
+# let a stray library next to the binary be loaded.
+set_target_properties(kolvo-testclient kolvo-loopback-server PROPERTIES INSTALL_RPATH "")
+install(TARGETS kolvo-testclient kolvo-loopback-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME kolvo-testclient)
+set(CPACK_PACKAGE_VENDOR "Kolvo")
+set(KOLVO_PACKAGE_MAINTAINER "Kolvo maintainers <maintainers@kolvo.invalid>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_PACKAGE_CONTACT "${KOLVO_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Test client for Kolvo model-railway command servers")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "An operator window that connects to a model-railway command server over TCP\n"
+    "and sends one-line commands: a turnout pulse, one locomotive, track power and\n"
+    "an S88 feedback query. Includes kolvo-loopback-server, a small local server\n"
+    "to try the window without a layout.")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+# dpkg-shlibdeps reads the libraries the binaries link, so Depends matches the Qt we built with.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
