@@ -16,6 +16,8 @@ export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 status=0
+passed=0
+failed=0
 for target in "$build"/fuzz/fuzz_*; do
     name=$(basename "$target")
     name=${name#fuzz_}
@@ -31,10 +33,13 @@ for target in "$build"/fuzz/fuzz_*; do
     if "$target" "${options[@]}" "$corpus" "$here/corpus/$name" >"$log" 2>&1; then
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
         echo "fuzz $name: ${runs:-?} inputs in ${seconds}s, nothing found"
+        passed=$((passed + 1))
     else
         echo "fuzz $name: FAILED, log $log, inputs in $findings" >&2
         grep -v '^#' "$log" | tail -n 40 >&2
         status=1
+        failed=$((failed + 1))
     fi
 done
+echo "fuzz: $passed passed, $failed failed"
 exit $status
