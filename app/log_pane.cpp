@@ -1,5 +1,6 @@
 #include "log_pane.h"
 
+#include <QMetaObject>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -23,8 +24,24 @@ void LogPane::append(const QString& entry)
         shown.prepend(u'\n');
     }
     appended.append(entry);
+    // The view cannot repaint before the handler returns, so laying the text out now would
+    // only delay what the handler does next, such as the off-line of a turnout pulse. The
+    // entries of one turn go into the view together.
+    if (pending.isEmpty() && !shown.isEmpty()) {
+        QMetaObject::invokeMethod(this, &LogPane::showPendingEntries, Qt::QueuedConnection);
+    }
+    pending += shown;
+    Q_EMIT entryAppended(entry);
+}
+
+void LogPane::showPendingEntries()
+{
+    if (pending.isEmpty()) {
+        return;
+    }
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(shown);
+    end.insertText(pending);
+    pending.clear();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }

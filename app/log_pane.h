@@ -15,6 +15,15 @@ public:
     void append(const QString& entry);
     [[nodiscard]] const QStringList& entries() const { return appended; }
 
+    // Puts entries still waiting for the next event-loop turn into the view now.
+    void showPendingEntries();
+
+Q_SIGNALS:
+    // At the moment of appending, before the view shows the entry.
+    void entryAppended(const QString& entry);
+
 private:
     QStringList appended;
+    // Text for the view, gathered until the event loop runs again.
+    QString pending;
 };

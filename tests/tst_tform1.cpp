@@ -350,7 +350,7 @@ private Q_SLOTS:
         w.form->appendToLog(QString());
         w.form->appendToLog(QStringLiteral("x"));
         QCOMPARE(w.log(), QStringList({"SET POWER ON \r\n", "", "x"}));
-        QCOMPARE(w.form->Memo1->toPlainText(), QStringLiteral("SET POWER ON \n\n\nx"));
+        QTRY_COMPARE(w.form->Memo1->toPlainText(), QStringLiteral("SET POWER ON \n\n\nx"));
     }
 
     void connectLogsEmptyEntryThenConnectText()

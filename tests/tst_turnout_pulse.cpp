@@ -28,8 +28,8 @@ public:
 
     explicit LogClock(LogPane* log)
     {
-        connect(log, &QPlainTextEdit::textChanged, this, [this, log] {
-            stamps.append({log->entries().last(), PeerServer::monotonicNs()});
+        connect(log, &LogPane::entryAppended, this, [this](const QString& entry) {
+            stamps.append({entry, PeerServer::monotonicNs()});
         });
     }
 
