@@ -10,7 +10,7 @@ TClientSocket::TClientSocket(QObject* parent) : QObject(parent), socket(new QTcp
 {
     // Bounds what one read takes from a flooding server: the rest waits in the kernel, so
     // memory stays flat and each read event is short.
-    socket->setReadBufferSize(64 * 1024);
+    socket->setReadBufferSize(qint64{64} * 1024);
     connectTimer.setSingleShot(true);
     connect(&connectTimer, &QTimer::timeout, this, &TClientSocket::handleConnectTimeout);
     connect(socket, &QTcpSocket::connected, this, &TClientSocket::handleConnected);
