@@ -12,13 +12,13 @@ namespace {
 constexpr std::int64_t MicrosecondsPerSecond = 1000000;
 constexpr int MeasurementsPerAverage = 20;
 // The mean is the sum times 1/20 with the factor in extended precision and the product rounded
-// to double, as the Part asks: a double 0.05 would be off in the last bit for many sums (it
+// to double: a double 0.05 would be off in the last bit for many sums (it
 // makes 600.05000000000007 of a sum of 12001).
 constexpr long double AverageFactor = 0.05L;
 
 std::int32_t passesOfLastCalibration = 0;
 
-// Truncates toward zero, as the Part asks. A value beyond the integer's range (or NaN) has no
+// Truncates toward zero. A value beyond the integer's range (or NaN) has no
 // defined conversion in C++, so it saturates instead: only a counter gone wild can produce
 // one, and then any saturated value is as far outside the tolerance as the true one.
 template <typename Integer> Integer truncateTowardZero(double value)
