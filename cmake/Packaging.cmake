@@ -28,4 +28,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 # dpkg-shlibdeps reads the libraries the binaries link, so Depends matches the Qt we built with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The fixed layout is measured in Liberation Sans; wider substitutes clip captions. The Wayland
+# platform plugin lets the window start in a session without an X server.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)
