@@ -167,6 +167,9 @@ void TestPeerServer::stampsArrivalNotRead()
 {
     // A peer thread that runs late must not shorten a pulse: the stamp is the bytes' arrival
     // in the kernel, not the moment the thread reads them.
+#ifdef _WIN32
+    QSKIP("Windows keeps no receive time for TCP; the peer stamps a chunk when it reads it.");
+#endif
     PeerServer peer;
     QVERIFY(peer.listen());
     peer.setReading(false);

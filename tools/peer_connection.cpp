@@ -1,31 +1,101 @@
 #include "peer_connection.h"
 
+#include "native_socket.h"
 #include "peer_recording.h"
 
 #include <QHostAddress>
 #include <QSocketNotifier>
 
 #include <algorithm>
-#include <cerrno>
+#include <climits>
+
+#ifndef _WIN32
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#endif
 
 namespace {
+
+NativeSocket native(qintptr descriptor)
+{
+    return static_cast<NativeSocket>(descriptor);
+}
+
+#ifdef _WIN32
+
+void makeNonBlocking(qintptr descriptor)
+{
+    u_long on = 1;
+    ::ioctlsocket(native(descriptor), FIONBIO, &on);
+}
+
+qint64 sendSome(qintptr descriptor, const QByteArray& bytes)
+{
+    const auto size = static_cast<int>(std::min<qsizetype>(bytes.size(), INT_MAX));
+    return ::send(native(descriptor), bytes.constData(), size, 0);
+}
+
+qint64 receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
+{
+    const int count = ::recv(native(descriptor), buffer, size, 0);
+    arrivalNs = PeerRecording::monotonicNs();
+    return count;
+}
+
+#else
+
+void makeNonBlocking(qintptr descriptor)
+{
+    ::fcntl(native(descriptor), F_SETFL, ::fcntl(native(descriptor), F_GETFL) | O_NONBLOCK);
+}
+
+qint64 sendSome(qintptr descriptor, const QByteArray& bytes)
+{
+    // MSG_NOSIGNAL: a client gone meanwhile ends the connection, not the process.
+    return ::send(native(descriptor), bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+}
 
 qint64 nanoseconds(const timespec& time)
 {
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-QString peerOf(int descriptor)
+qint64 receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
+{
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    iovec chunk{buffer, size_t(size)};
+    msghdr message{};
+    message.msg_iov = &chunk;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t count = ::recvmsg(native(descriptor), &message, 0);
+    const qint64 monotonicNow = PeerRecording::monotonicNs();
+    arrivalNs = monotonicNow;
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); count > 0 && header != nullptr;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec queued{};
+            std::memcpy(&queued, CMSG_DATA(header), sizeof queued);
+            timespec realNow{};
+            ::clock_gettime(CLOCK_REALTIME, &realNow);
+            // The kernel stamps in wall-clock time; only the age carries over to the monotonic
+            // clock, and a wall clock set back meanwhile must not date the bytes in the future.
+            arrivalNs =
+                monotonicNow - std::max<qint64>(0, nanoseconds(realNow) - nanoseconds(queued));
+        }
+    }
+    return count;
+}
+
+#endif
+
+QString peerOf(qintptr descriptor)
 {
     sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (::getpeername(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    SocketAddressLength length = sizeof address;
+    if (::getpeername(native(descriptor), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         return QStringLiteral("?");
     }
     const auto* socketAddress = reinterpret_cast<const sockaddr*>(&address);
@@ -37,16 +107,24 @@ QString peerOf(int descriptor)
 
 } // namespace
 
-PeerConnection::PeerConnection(qintptr descriptor, QObject* parent)
-    : QObject(parent), m_descriptor(static_cast<int>(descriptor)), m_peer(peerOf(m_descriptor)),
-      m_readNotifier(new QSocketNotifier(m_descriptor, QSocketNotifier::Read, this)),
-      m_writeNotifier(new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this))
+void PeerConnection::stampArrivals([[maybe_unused]] qintptr listeningDescriptor)
 {
-    m_writeNotifier->setEnabled(false);
-    ::fcntl(m_descriptor, F_SETFL, ::fcntl(m_descriptor, F_GETFL) | O_NONBLOCK);
-    // Normally inherited from the listening socket; set again in case that failed.
+#ifndef _WIN32
     const int on = 1;
-    ::setsockopt(m_descriptor, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    ::setsockopt(native(listeningDescriptor), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+#endif
+}
+
+PeerConnection::PeerConnection(qintptr descriptor, QObject* parent)
+    : QObject(parent), m_descriptor(descriptor), m_peer(peerOf(descriptor))
+{
+    // Before the notifiers: Winsock refuses the switch once a notifier watches the socket.
+    makeNonBlocking(m_descriptor);
+    // Normally inherited from the listening socket; set again in case that failed.
+    stampArrivals(m_descriptor);
+    m_readNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Read, this);
+    m_writeNotifier = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
+    m_writeNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &PeerConnection::readAvailable);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &PeerConnection::sendUnsent);
 }
@@ -56,7 +134,7 @@ PeerConnection::~PeerConnection()
     if (isOpen()) {
         m_readNotifier->setEnabled(false);
         m_writeNotifier->setEnabled(false);
-        ::close(m_descriptor);
+        closeNativeSocket(native(m_descriptor));
     }
 }
 
@@ -89,8 +167,8 @@ void PeerConnection::abort()
     }
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
-    ::close(m_descriptor);
-    m_descriptor = -1;
+    closeNativeSocket(native(m_descriptor));
+    m_descriptor = NoDescriptor;
     m_unsent.clear();
     Q_EMIT closed();
 }
@@ -98,34 +176,23 @@ void PeerConnection::abort()
 void PeerConnection::readAvailable()
 {
     char buffer[65536];
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
-    iovec chunk{buffer, sizeof buffer};
-    msghdr message{};
-    message.msg_iov = &chunk;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    const ssize_t count = ::recvmsg(m_descriptor, &message, 0);
-    if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+    qint64 arrivalNs = 0;
+    const qint64 count = receive(m_descriptor, buffer, sizeof buffer, arrivalNs);
+    if (count < 0 && socketCallMayRetry()) {
         return;
     }
     if (count <= 0) {
         abort(); // the client closed, or the connection failed
         return;
     }
-    const qint64 arrivalNs = arrivalFrom(message);
-    Q_EMIT received(QByteArray(buffer, count), arrivalNs);
+    Q_EMIT received(QByteArray(buffer, count), inOrder(arrivalNs));
 }
 
 void PeerConnection::sendUnsent()
 {
     while (isOpen() && !m_unsent.isEmpty()) {
-        const ssize_t count =
-            ::send(m_descriptor, m_unsent.constData(), size_t(m_unsent.size()), MSG_NOSIGNAL);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        const qint64 count = sendSome(m_descriptor, m_unsent);
+        if (count < 0 && socketCallMayRetry()) {
             m_writeNotifier->setEnabled(true);
             return;
         }
@@ -144,24 +211,8 @@ void PeerConnection::sendUnsent()
     }
 }
 
-qint64 PeerConnection::arrivalFrom(msghdr& message)
+qint64 PeerConnection::inOrder(qint64 arrivalNs)
 {
-    const qint64 monotonicNow = PeerRecording::monotonicNs();
-    qint64 arrivalNs = monotonicNow;
-    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr;
-         header = CMSG_NXTHDR(&message, header)) {
-        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
-            timespec queued{};
-            std::memcpy(&queued, CMSG_DATA(header), sizeof queued);
-            timespec realNow{};
-            ::clock_gettime(CLOCK_REALTIME, &realNow);
-            // The kernel stamps in wall-clock time; only the age carries over to the monotonic
-            // clock, and a wall clock set back meanwhile must not date the bytes in the future.
-            arrivalNs =
-                monotonicNow - std::max<qint64>(0, nanoseconds(realNow) - nanoseconds(queued));
-        }
-    }
-    // Lines of one connection arrive in order; their stamps must say so too.
     arrivalNs = std::max(arrivalNs, m_lastArrivalNs);
     m_lastArrivalNs = arrivalNs;
     return arrivalNs;

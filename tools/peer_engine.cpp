@@ -4,8 +4,6 @@
 #include "peer_listener.h"
 #include "peer_recording.h"
 
-#include <sys/socket.h>
-
 PeerEngine::PeerEngine(PeerRecording* recording) : m_recording(recording) {}
 
 bool PeerEngine::listen(const QHostAddress& address, quint16 port)
@@ -22,9 +20,7 @@ bool PeerEngine::listen(const QHostAddress& address, quint16 port)
     m_errorString = listening ? QString() : m_listener->errorString();
     if (listening) {
         // Accepted sockets inherit it, so even bytes sent before we accept carry a stamp.
-        const int on = 1;
-        ::setsockopt(static_cast<int>(m_listener->socketDescriptor()), SOL_SOCKET, SO_TIMESTAMPNS,
-                     &on, sizeof on);
+        PeerConnection::stampArrivals(m_listener->socketDescriptor());
     }
     return listening;
 }

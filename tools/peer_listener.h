@@ -3,7 +3,8 @@
 #include <QTcpServer>
 
 // Hands each accepted socket over as a bare descriptor: PeerConnection reads it with recvmsg()
-// to get the kernel's arrival stamps, which a QTcpSocket would not pass on.
+// to get the kernel's arrival stamps, which a QTcpSocket would not pass on (on Windows, which
+// has no such stamps for TCP, it reads with recv()).
 class PeerListener : public QTcpServer
 {
     Q_OBJECT

@@ -18,7 +18,8 @@ class PeerEngine;
 // peer on the test's thread would read both pulse lines only after that wait. Here the peer's
 // thread reads, records and answers whatever the test's thread is doing, and each chunk is
 // stamped with the time the kernel queued it (see PeerConnection), so the gap between two
-// lines is the gap on the wire even when this thread runs late.
+// lines is the gap on the wire even when this thread runs late. (Windows gives no such time:
+// there the peer's thread stamps a chunk when it reads it.)
 //
 // Scripting it from a test:
 //
