@@ -8,7 +8,6 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include <csignal>
 #include <memory>
 
 namespace {
@@ -50,7 +49,7 @@ private Q_SLOTS:
     void silentSetAnswersOnlyGet();
     void refusesBadStart_data();
     void refusesBadStart();
-    void stopsCleanlyOnSigterm();
+    void stopsCleanlyWhenTerminated();
 };
 
 void TestLoopbackServer::greetsOnLoopback()
@@ -137,11 +136,18 @@ void TestLoopbackServer::standardInputSetsContacts()
     QVERIFY(client);
     QCOMPARE(nextLine(*client), SrcpResponder::welcomeLine());
 
-    server.process().write("FB 2 3 1\nFB 2 99 1\n");
+    // A Windows console ends its lines with CR LF.
+    server.process().write("FB 2 3 1\r\nFB 2 99 1\n");
     QVERIFY(server.outputContaining("contact S88 2 3 = 1\n").contains("contact S88 2 3 = 1\n"));
     QCOMPARE(ask(*client, "GET FB S88 2 \n"), "INFO FB S88 2 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
     QByteArray errors;
     QTRY_VERIFY((errors += server.process().readAllStandardError()).contains("expected: FB"));
+
+    // The end of its input leaves the server serving, and printing on its main thread.
+    server.process().closeWriteChannel();
+    QCOMPARE(ask(*client, "GET FB S88 3 \n"), "INFO FB S88 3 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
+    QVERIFY(server.outputContaining("GET FB S88 3 \\n\n").contains("GET FB S88 3 \\n\n"));
+    QCOMPARE(server.process().state(), QProcess::Running);
 }
 
 void TestLoopbackServer::silentSetAnswersOnlyGet()
@@ -186,15 +192,15 @@ void TestLoopbackServer::refusesBadStart()
     QVERIFY(!server.process().readAllStandardError().isEmpty());
 }
 
-void TestLoopbackServer::stopsCleanlyOnSigterm()
+void TestLoopbackServer::stopsCleanlyWhenTerminated()
 {
     ServerProcess server({});
     const auto client = connectTo(server.waitForPort());
     QVERIFY(client);
     QCOMPARE(nextLine(*client), SrcpResponder::welcomeLine());
 
-    QVERIFY(server.process().processId() > 0);
-    QCOMPARE(::kill(static_cast<pid_t>(server.process().processId()), SIGTERM), 0);
+    // SIGTERM on POSIX; on Windows a WM_CLOSE posted to the server's main thread.
+    server.process().terminate();
     QVERIFY(server.process().waitForFinished(5000));
     QCOMPARE(server.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(server.process().exitCode(), 0);

@@ -4,7 +4,7 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <memory>
 
 // Lines typed on (or piped into) standard input, read without blocking the event loop.
 class ConsoleInput : public QObject
@@ -13,13 +13,17 @@ class ConsoleInput : public QObject
 
 public:
     explicit ConsoleInput(QObject* parent = nullptr);
+    ~ConsoleInput() override;
+    ConsoleInput(const ConsoleInput&) = delete;
+    ConsoleInput& operator=(const ConsoleInput&) = delete;
 
 Q_SIGNALS:
     void lineRead(const QByteArray& line);
 
 private:
-    void readAvailable();
+    class Source; // the platform's reader of standard input
+    void take(QByteArrayView chunk);
 
-    QSocketNotifier* m_notifier = nullptr;
     LineReader m_reader;
+    std::unique_ptr<Source> m_source; // after the reader: gone first, it feeds no more
 };

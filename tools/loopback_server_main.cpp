@@ -11,6 +11,12 @@
 
 namespace {
 
+#ifdef _WIN32
+#define STOPPED_BY "Ctrl+C, Ctrl+Break or closing its console window stops it."
+#else
+#define STOPPED_BY "SIGTERM or SIGINT (Ctrl+C) stops it."
+#endif
+
 // Flushed per line: the output usually goes to a log file or a pipe that someone watches live.
 void print(const QByteArray& text, FILE* stream = stdout)
 {
@@ -48,8 +54,8 @@ int main(int argc, char* argv[])
         "It greets every connection, answers SET with the matching INFO line (or nothing with\n"
         "--silent-set), GET with INFO or \"INFO -2\", and prints every received line with its\n"
         "arrival time, the client, and the length of each turnout pulse.\n"
-        "Lines on standard input like \"FB 1 5 1\" set S88 module 1, contact 5 to 1.\n"
-        "SIGTERM or SIGINT (Ctrl+C) stops it."));
+        "Lines on standard input like \"FB 1 5 1\" set S88 module 1, contact 5 to "
+        "1.\n" STOPPED_BY));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption addressOption(QStringLiteral("address"),

@@ -2,10 +2,15 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <memory>
 
-// Turns SIGTERM and SIGINT into a signal on the event loop, so the server shuts its thread
+// Turns the requests to stop into a signal on the event loop, so the server shuts its thread
 // down and exits 0 instead of dying in the middle of a write.
+//
+// POSIX: SIGTERM and SIGINT. Windows has no such signals for a process to send another; there
+// Ctrl+C and Ctrl+Break in the console come as SIGINT and SIGBREAK, and closing the console
+// window, logoff, shutdown and a WM_CLOSE posted to the main thread (what QProcess::terminate()
+// sends) come as SIGTERM.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
@@ -16,14 +21,12 @@ public:
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    [[nodiscard]] bool isInstalled() const { return m_notifier != nullptr; }
+    [[nodiscard]] bool isInstalled() const { return m_hook != nullptr; }
 
 Q_SIGNALS:
     void received(int signalNumber);
 
 private:
-    static void handle(int signalNumber);
-    void readSignal();
-
-    QSocketNotifier* m_notifier = nullptr;
+    class Hook; // the platform's handlers, installed while it lives
+    std::unique_ptr<Hook> m_hook;
 };
