@@ -1,11 +1,12 @@
 // The loopback peer's own cost: how late it stamps a line after the client wrote it, and the
 // round trip of a command and its INFO answer through PeerServer, against a bare blocking echo
-// thread on a plain POSIX socket as the baseline measured in the same run. Samples alternate,
-// so both see the same load. Figures in microseconds: median, p95, max, min, and the peer's
-// over the baseline's.
+// thread on a plain socket as the baseline measured in the same run. Samples alternate, so
+// both see the same load. Figures in microseconds: median, p95, max, min, and the peer's over
+// the baseline's.
 // Run by hand: build/bench/bench_loopback_peer [samples]
 
 #include "bench_stats.h"
+#include "native_socket.h"
 #include "peer_server.h"
 
 #include <QCoreApplication>
@@ -18,10 +19,6 @@
 #include <thread>
 #include <vector>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 
 void printRow(const char* name, const Summary& s)
@@ -30,52 +27,62 @@ void printRow(const char* name, const Summary& s)
                 s.max, s.min);
 }
 
-// Echoes whatever arrives on one accepted connection until it closes.
+// Echoes whatever arrives on one connection until it closes.
 class EchoThread
 {
 public:
-    EchoThread()
+    EchoThread() : m_listener(::socket(AF_INET, SOCK_STREAM, 0))
     {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        SocketAddressLength length = sizeof address;
+        if (m_listener == NoNativeSocket ||
+            ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
             ::listen(m_listener, 1) != 0 ||
             ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
             return;
         }
         m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] {
-            const int client = ::accept(m_listener, nullptr, nullptr);
-            char buffer[4096];
-            ssize_t count = 0;
-            while (client >= 0 && (count = ::read(client, buffer, sizeof buffer)) > 0) {
-                if (::write(client, buffer, static_cast<size_t>(count)) != count) {
-                    break;
-                }
-            }
-            if (client >= 0) {
-                ::close(client);
-            }
-        });
     }
     ~EchoThread()
     {
-        ::shutdown(m_listener, SHUT_RDWR); // wakes an accept() that never got its client
         if (m_thread.joinable()) {
-            m_thread.join(); // returns once the client socket has closed
+            m_thread.join(); // returns once the client has closed
         }
-        ::close(m_listener);
+        if (m_listener != NoNativeSocket) {
+            closeNativeSocket(m_listener);
+        }
     }
     EchoThread(const EchoThread&) = delete;
     EchoThread& operator=(const EchoThread&) = delete;
 
     [[nodiscard]] quint16 port() const { return m_port; }
 
+    // Takes the client, which has connected already, so no accept can be left waiting, and
+    // echoes on a thread of its own.
+    [[nodiscard]] bool serve()
+    {
+        const NativeSocket client = ::accept(m_listener, nullptr, nullptr);
+        if (client == NoNativeSocket) {
+            return false;
+        }
+        m_thread = std::thread([client] {
+            char buffer[4096];
+            int count = 0;
+            while ((count = static_cast<int>(::recv(client, buffer, sizeof buffer, 0))) > 0) {
+                if (::send(client, buffer, count, 0) != count) {
+                    break;
+                }
+            }
+            closeNativeSocket(client);
+        });
+        return true;
+    }
+
 private:
-    int m_listener = -1;
+    SocketLibraryUse m_library;
+    NativeSocket m_listener;
     quint16 m_port = 0;
     std::thread m_thread;
 };
@@ -119,7 +126,8 @@ int main(int argc, char* argv[])
     QTcpSocket toEcho;
     toPeer.connectToHost(QHostAddress::LocalHost, peer.port());
     toEcho.connectToHost(QHostAddress::LocalHost, echo.port());
-    if (echo.port() == 0 || !toPeer.waitForConnected(5000) || !toEcho.waitForConnected(5000)) {
+    if (echo.port() == 0 || !toPeer.waitForConnected(5000) || !toEcho.waitForConnected(5000) ||
+        !echo.serve()) {
         return fail("cannot connect");
     }
     toPeer.setSocketOption(QAbstractSocket::LowDelayOption, 1);
