@@ -1,3 +1,4 @@
+#include "native_socket.h"
 #include "turnout_command.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
@@ -6,25 +7,30 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
+#include <future>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <psapi.h>
+#else
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -38,6 +44,29 @@ constexpr qint64 ResponsiveGapMs = 300;
 constexpr qint64 ResponsiveGapMs = 100;
 #endif
 
+#ifdef _WIN32
+
+// The working set is Windows's resident size.
+[[nodiscard]] qint64 residentBytes()
+{
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
+        return 0;
+    }
+    return static_cast<qint64>(counters.WorkingSetSize);
+}
+
+// Windows keeps a socket as a handle, so a socket left open shows in the handle count.
+[[nodiscard]] qsizetype openHandles()
+{
+    DWORD count = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+    return static_cast<qsizetype>(count);
+}
+
+#else
+
 [[nodiscard]] qint64 residentBytes()
 {
     std::ifstream statm("/proc/self/statm");
@@ -47,29 +76,21 @@ constexpr qint64 ResponsiveGapMs = 100;
     return residentPages * ::sysconf(_SC_PAGESIZE);
 }
 
-[[nodiscard]] qsizetype openFileDescriptors()
+[[nodiscard]] qsizetype openHandles()
 {
     return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
                          std::filesystem::directory_iterator());
 }
 
-[[nodiscard]] sockaddr_in loopbackAddress(quint16 port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
+#endif
 
-[[nodiscard]] quint16 boundPort(int fd)
+// Qt has no option for it: with a zero linger time, closing the socket resets the connection
+// instead of ending it in order.
+void resetOnClose(QTcpSocket& socket)
 {
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        return 0;
-    }
-    return ntohs(address.sin_port);
+    const linger abortive{1, 0};
+    ::setsockopt(static_cast<NativeSocket>(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                 reinterpret_cast<const char*>(&abortive), sizeof abortive);
 }
 
 // Watches the event loop from inside it: a 10 ms timer that keeps the longest time between
@@ -120,41 +141,40 @@ private:
     qint64 peakResident = 0;
 };
 
-// A server on a std::thread that speaks plain POSIX sockets, for what the shared peer does not
-// script: a flood with no buffer of its own in this process, a reset, a close at a chosen
-// moment. It listens on 127.0.0.1 at a port the system picks and hands each accepted
-// connection to the script, which owns it and closes it. Every wait is bounded and gives up
-// once the server is being destroyed, so the thread always ends.
+// A server on a std::thread, for what the shared peer does not script: a flood of which this
+// process holds no more than one block at a time, a reset, a close at a chosen moment. It
+// listens on 127.0.0.1 at a port the system picks and hands each accepted connection to the
+// script, which owns it and closes it. The thread uses Qt's blocking socket calls, which need
+// no event loop. Every wait is bounded and gives up once the server is being destroyed, so the
+// thread always ends.
 class ScriptedServer
 {
 public:
-    using Script = std::function<void(const ScriptedServer& server, int connection, int index)>;
+    using Script =
+        std::function<void(const ScriptedServer& server, QTcpSocket& connection, int index)>;
 
     explicit ScriptedServer(int connections, Script script)
-        : listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
-        const sockaddr_in address = loopbackAddress(0);
-        if (listener < 0 ||
-            ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener, 4) != 0) {
-            return;
-        }
-        listeningPort = boundPort(listener);
-        worker = std::thread([this, connections, script = std::move(script)] {
+        std::promise<quint16> listening;
+        std::future<quint16> listeningOn = listening.get_future();
+        worker = std::thread([this, connections, script = std::move(script),
+                              listening = std::move(listening)]() mutable {
+            // Made on this thread: the test's event loop must not accept for it.
+            QTcpServer listener;
+            if (!listener.listen(QHostAddress(QHostAddress::LocalHost), 0)) {
+                listening.set_value(0);
+                return;
+            }
+            listening.set_value(listener.serverPort());
             for (int index = 0; index < connections; ++index) {
-                if (!waitFor(listener, POLLIN, 20000)) {
+                if (!waitForClient(listener)) {
                     return;
                 }
-                const int connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-                if (connection < 0) {
-                    return;
-                }
-                // A client that stops reading must not hold this thread forever.
-                const timeval sendLimit{10, 0};
-                ::setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
-                script(*this, connection, index);
+                const std::unique_ptr<QTcpSocket> connection(listener.nextPendingConnection());
+                script(*this, *connection, index);
             }
         });
+        listeningPort = listeningOn.get();
     }
 
     ~ScriptedServer()
@@ -163,9 +183,6 @@ public:
         if (worker.joinable()) {
             worker.join();
         }
-        if (listener >= 0) {
-            ::close(listener);
-        }
     }
 
     ScriptedServer(const ScriptedServer&) = delete;
@@ -173,114 +190,109 @@ public:
 
     [[nodiscard]] quint16 port() const { return listeningPort; }
 
-    [[nodiscard]] bool waitFor(int fd, short events, int timeoutMs) const
+    // Everything up to and including the first line end (and whatever came with it).
+    [[nodiscard]] QByteArray readLine(QTcpSocket& connection) const
     {
-        constexpr int SliceMs = 50;
-        for (int waited = 0; waited < timeoutMs && !stopping; waited += SliceMs) {
-            pollfd entry{fd, events, 0};
-            if (::poll(&entry, 1, SliceMs) > 0) {
+        QByteArray received;
+        while (!received.contains('\n') && waitForData(connection, 10000)) {
+            received += connection.readAll();
+        }
+        return received;
+    }
+
+    void waitUntilClientCloses(QTcpSocket& connection) const
+    {
+        while (waitForData(connection, 60000)) {
+            connection.readAll();
+        }
+    }
+
+    // Returns once the kernel has taken every byte. A client that stops reading ends it after
+    // ten seconds without progress, rather than holding this thread forever.
+    [[nodiscard]] bool sendAll(QTcpSocket& connection, const QByteArray& bytes) const
+    {
+        constexpr int StallLimitMs = 10000;
+        connection.write(bytes);
+        int stalledMs = 0;
+        while (connection.bytesToWrite() > 0) {
+            if (stopping || stalledMs >= StallLimitMs ||
+                connection.state() != QAbstractSocket::ConnectedState) {
+                return false;
+            }
+            const qint64 before = connection.bytesToWrite();
+            connection.waitForBytesWritten(SliceMs);
+            stalledMs = connection.bytesToWrite() < before ? 0 : stalledMs + SliceMs;
+        }
+        return true;
+    }
+
+private:
+    static constexpr int SliceMs = 50;
+
+    [[nodiscard]] bool waitForClient(QTcpServer& listener) const
+    {
+        for (int waited = 0; waited < 20000 && !stopping; waited += SliceMs) {
+            bool timedOut = false;
+            if (listener.waitForNewConnection(SliceMs, &timedOut)) {
                 return true;
+            }
+            if (!timedOut) {
+                return false;
             }
         }
         return false;
     }
 
-    // Everything up to and including the first line end (and whatever came with it).
-    [[nodiscard]] QByteArray readLine(int fd) const
+    // False once the client has closed and everything it sent has been read.
+    [[nodiscard]] bool waitForData(QTcpSocket& connection, int timeoutMs) const
     {
-        QByteArray received;
-        char buffer[512];
-        while (!received.contains('\n') && waitFor(fd, POLLIN, 10000)) {
-            const ssize_t count = ::recv(fd, buffer, sizeof buffer, 0);
-            if (count <= 0) {
-                break;
+        for (int waited = 0; waited < timeoutMs && !stopping; waited += SliceMs) {
+            if (connection.bytesAvailable() > 0 || connection.waitForReadyRead(SliceMs)) {
+                return true;
             }
-            received.append(buffer, count);
-        }
-        return received;
-    }
-
-    void waitUntilClientCloses(int fd) const
-    {
-        char buffer[4096];
-        while (waitFor(fd, POLLIN, 60000)) {
-            if (::recv(fd, buffer, sizeof buffer, 0) <= 0) {
-                return;
-            }
-        }
-    }
-
-    // MSG_NOSIGNAL: a client gone meanwhile must end the send, not this test process.
-    [[nodiscard]] bool sendAll(int fd, const QByteArray& bytes) const
-    {
-        const char* data = bytes.constData();
-        qsizetype left = bytes.size();
-        while (left > 0 && !stopping) {
-            const ssize_t count = ::send(fd, data, static_cast<size_t>(left), MSG_NOSIGNAL);
-            if (count <= 0) {
+            if (connection.state() != QAbstractSocket::ConnectedState) {
                 return false;
             }
-            data += count;
-            left -= count;
         }
-        return left == 0;
+        return false;
     }
 
-private:
-    int listener;
     quint16 listeningPort = 0;
     std::atomic<bool> stopping = false;
     std::thread worker;
 };
 
-// A listener that never accepts, its backlog filled with connections of our own: the kernel
+// A listener that never accepts, its backlog filled with connections of our own: Linux then
 // drops every further SYN, so a connect to it hangs like one to a host that does not answer,
-// without a packet leaving loopback.
+// without a packet leaving loopback. (Windows refuses such a connect instead.)
 class SilentListener
 {
 public:
-    SilentListener() : listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    SilentListener()
     {
-        const sockaddr_in address = loopbackAddress(0);
-        if (listener < 0 ||
-            ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(listener, 0) != 0) {
+        listener.setListenBacklogSize(0);
+        if (!listener.listen(QHostAddress(QHostAddress::LocalHost), 0)) {
             return;
         }
-        listeningPort = boundPort(listener);
-        const sockaddr_in target = loopbackAddress(listeningPort);
+        listener.pauseAccepting();
         for (int attempt = 0; attempt < 16 && !full; ++attempt) {
-            const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-            fillers.push_back(filler);
-            if (::connect(filler, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
-                continue;
-            }
-            pollfd entry{filler, POLLOUT, 0};
-            full = ::poll(&entry, 1, 300) == 0;
-        }
-    }
-
-    ~SilentListener()
-    {
-        for (const int filler : fillers) {
-            ::close(filler);
-        }
-        if (listener >= 0) {
-            ::close(listener);
+            auto& filler = fillers.emplace_back(std::make_unique<QTcpSocket>());
+            filler->connectToHost(QHostAddress(QHostAddress::LocalHost), listener.serverPort());
+            full = !filler->waitForConnected(300) &&
+                   filler->error() == QAbstractSocket::SocketTimeoutError;
         }
     }
 
     SilentListener(const SilentListener&) = delete;
     SilentListener& operator=(const SilentListener&) = delete;
 
-    [[nodiscard]] quint16 port() const { return listeningPort; }
+    [[nodiscard]] quint16 port() const { return listener.serverPort(); }
     // False where the system answers connects beyond the backlog anyway.
     [[nodiscard]] bool connectsHang() const { return full; }
 
 private:
-    int listener;
-    quint16 listeningPort = 0;
-    std::vector<int> fillers;
+    QTcpServer listener;
+    std::vector<std::unique_ptr<QTcpSocket>> fillers;
     bool full = false;
 };
 
@@ -310,14 +322,14 @@ private Q_SLOTS:
         const QByteArray block = line.repeated(1024);
         const QByteArray last = "INFO 0 ENDE DER FLUT\r\n";
 
-        ScriptedServer server(1, [&](const ScriptedServer& s, int connection, int) {
+        ScriptedServer server(1, [&](const ScriptedServer& s, QTcpSocket& connection, int) {
             for (qsizetype sent = 0; sent < FloodBytes && s.sendAll(connection, block);
                  sent += block.size()) {
             }
             if (s.sendAll(connection, last)) {
                 s.waitUntilClientCloses(connection);
             }
-            ::close(connection);
+            connection.close();
         });
         QVERIFY(server.port() != 0);
         WindowFixture w;
@@ -367,20 +379,19 @@ private Q_SLOTS:
         std::atomic<qint64> onLineArrivedNs = 0;
         std::atomic<qint64> closedNs = 0;
         QByteArray onLineReceived;
-        ScriptedServer server(2, [&](const ScriptedServer& s, int connection, int index) {
+        ScriptedServer server(2, [&](const ScriptedServer& s, QTcpSocket& connection, int index) {
             if (index == 0) {
                 onLineReceived = s.readLine(connection);
                 onLineArrivedNs = PeerServer::monotonicNs();
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 if (reset) {
-                    const linger abortive{1, 0};
-                    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+                    resetOnClose(connection);
                 }
                 closedNs = PeerServer::monotonicNs();
             } else {
                 s.waitUntilClientCloses(connection);
             }
-            ::close(connection);
+            connection.close();
         });
         QVERIFY(server.port() != 0);
         WindowFixture w;
@@ -493,14 +504,14 @@ private Q_SLOTS:
         // The first connect may create process-wide helpers that live on; that is no leak.
         QVERIFY(cycle());
         QTRY_COMPARE(w.peer.activeConnections(), 0);
-        const qsizetype descriptorsBefore = openFileDescriptors();
+        const qsizetype handlesBefore = openHandles();
 
         for (int i = 0; i < Cycles; ++i) {
             QVERIFY2(cycle(), qPrintable(QStringLiteral("cycle %1").arg(i)));
         }
 
         QTRY_COMPARE(w.peer.activeConnections(), 0);
-        QTRY_COMPARE(openFileDescriptors(), descriptorsBefore);
+        QTRY_COMPARE(openHandles(), handlesBefore);
         QVERIFY(!w.form->ClientSocket1->Active());
         if (serverListens) {
             QVERIFY(w.shownMessages.isEmpty());
