@@ -1,5 +1,24 @@
-# Installation and the Debian package: the window, the loopback server to try it without a
-# layout, and the desktop entry with its icon where menus look for them.
+# Installation and the downloads: the window and the loopback server to try it without a
+# layout. On Linux a Debian package with the desktop entry and its icon where menus look for
+# them; on Windows a zip and an installer (WindowsPackaging.cmake).
+set(CPACK_PACKAGE_NAME kolvo-testclient)
+set(CPACK_PACKAGE_VENDOR "Kolvo")
+set(KOLVO_PACKAGE_MAINTAINER "Kolvo maintainers <maintainers@kolvo.invalid>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_PACKAGE_CONTACT "${KOLVO_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Test client for Kolvo model-railway command servers")
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "An operator window that connects to a model-railway command server over TCP\n"
+    "and sends one-line commands: a turnout pulse, one locomotive, track power and\n"
+    "an S88 feedback query. Includes kolvo-loopback-server, a small local server\n"
+    "to try the window without a layout.")
+
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)
+    include(CPack)
+    return()
+endif()
+
 include(GNUInstallDirs)
 
 # Both link only system libraries; the $ORIGIN path qt_standard_project_setup() adds would only
@@ -12,17 +31,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME kolvo-testclient)
-set(CPACK_PACKAGE_VENDOR "Kolvo")
-set(KOLVO_PACKAGE_MAINTAINER "Kolvo maintainers <maintainers@kolvo.invalid>"
-    CACHE STRING "Maintainer field of the Debian package")
-set(CPACK_PACKAGE_CONTACT "${KOLVO_PACKAGE_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Test client for Kolvo model-railway command servers")
-string(CONCAT CPACK_PACKAGE_DESCRIPTION
-    "An operator window that connects to a model-railway command server over TCP\n"
-    "and sends one-line commands: a turnout pulse, one locomotive, track power and\n"
-    "an S88 feedback query. Includes kolvo-loopback-server, a small local server\n"
-    "to try the window without a layout.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)

@@ -1,0 +1,29 @@
+# Sourced by the Windows scripts: one Wine set-up for tests, benchmarks and the installer check.
+# A 64-bit prefix of our own in the cache (its first start takes a while), no Mono or Gecko
+# prompts, and Wine's own chatter off.
+WINE=${WINE:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+export WINEARCH=win64
+export WINEPREFIX=${WINEPREFIX:-${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/wine-prefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# Folders Windows searches for the DLLs a cross-built program needs: Qt's, and the compiler's
+# runtime.
+kolvo_wine_dll_path() {
+    local qt_bin=$1 compiler=x86_64-w64-mingw32-g++-posix dirs=$1 dll
+    for dll in libstdc++-6.dll libwinpthread-1.dll; do
+        dirs="$dirs;$(dirname "$(realpath "$("$compiler" -print-file-name=$dll)")")"
+    done
+    printf '%s' "$dirs"
+}
+
+# Creates the prefix once; later calls return at once.
+kolvo_wine_prefix() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating the Wine prefix $WINEPREFIX (once) ..." >&2
+        mkdir -p "$WINEPREFIX"
+        "$WINE" wineboot --init >/dev/null 2>&1 || true
+        "$WINESERVER" -w
+    fi
+}

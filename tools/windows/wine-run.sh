@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs a cross-built Windows test program under Wine: CTest's emulator for the Windows build.
+# Usage: wine-run.sh PROGRAM.exe [ARGS...]
+# Qt Test's own output does not reach a pipe from inside Wine, so a test (tst_*) writes its
+# log to a file that is printed afterwards. The exit code is the program's.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/wine-env.sh"
+
+program=${1:?usage: $0 PROGRAM.exe [ARGS...]}
+shift
+qt_bin=${KOLVO_WIN_QT_BIN:-$(sed -n 's/^Qt6_DIR:PATH=\(.*\)\/lib\/cmake\/Qt6$/\1/p' \
+    "$(dirname "$(realpath "$program")")/../CMakeCache.txt" 2>/dev/null)/bin}
+export WINEPATH
+WINEPATH=$(kolvo_wine_dll_path "$qt_bin")
+export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$qt_bin/../plugins}
+kolvo_wine_prefix
+
+log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+trap 'rm -f "$log"' EXIT
+case "$(basename "$program") $*" in
+tst_*" -o "* | tst_*" -o") "$WINE" "$program" "$@" ;;
+tst_*) "$WINE" "$program" "$@" -o "$log,txt" ;;
+*) "$WINE" "$program" "$@" ;;
+esac
+status=$?
+cat "$log"
+exit $status
