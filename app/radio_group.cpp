@@ -9,6 +9,8 @@ TRadioGroup::TRadioGroup(const QString& caption, const QStringList& itemTexts, i
     : QGroupBox(caption, parent), items(itemTexts), columns(qMax(1, columnCount)),
       buttons(new QButtonGroup(this))
 {
+    // Unnamed, a group inside a titled box would be announced under the outer box's title.
+    setAccessibleName(caption);
     for (int i = 0; i < items.size(); ++i) {
         auto* radio = new QRadioButton(items.at(i), this);
         buttons->addButton(radio, i);
