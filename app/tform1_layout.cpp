@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "legible_classic_style.h"
 #include "log_pane.h"
 #include "radio_group.h"
 #include "status_bar.h"
@@ -11,8 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleFactory>
 
 #include <initializer_list>
 
@@ -44,12 +43,11 @@ void TForm1::applyLayout()
 {
     // The fixed positions assume group captions drawn on the frame line, as the classic
     // Windows look does; other styles put them above the frame and push the contents down.
-    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) {
-        classic->setParent(this);
-        setStyle(classic);
-        for (QWidget* child : findChildren<QWidget*>()) {
-            child->setStyle(classic);
-        }
+    auto* classic = new LegibleClassicStyle;
+    classic->setParent(this);
+    setStyle(classic);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setStyle(classic);
     }
     setFont(windowFont());
     setBackgroundRole(QPalette::Button);
