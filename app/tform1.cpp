@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "button.h"
 #include "handler_runner.h"
 #include "loco_command.h"
 #include "log_pane.h"
@@ -30,9 +31,8 @@ QLineEdit* makeEdit(const char* name, const QString& text, QWidget* parent)
 
 QPushButton* makeButton(const char* name, const QString& caption, QWidget* parent)
 {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new TButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
     return button;
 }
 
