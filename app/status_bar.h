@@ -6,7 +6,8 @@
 class QLabel;
 
 // A status bar with one panel of fixed width. The panel holds exactly the text it was given
-// and shows it as plain characters on one line, whatever the text contains.
+// and shows it as plain characters on one line, whatever the text contains; the whole line is
+// its tooltip and what a screen reader reads, announced with every new text.
 class TStatusBar : public QStatusBar
 {
     Q_OBJECT
@@ -16,13 +17,16 @@ public:
 
     void setPanelText(const QString& text);
     [[nodiscard]] QString panelText() const { return text; }
+    // The whole text shaped for one line.
+    [[nodiscard]] QString panelLine() const { return line; }
     [[nodiscard]] QLabel* panel() const { return panelLabel; }
 
 private:
     QLabel* panelLabel;
     QString text;
+    QString line;
 };
 
 // One line of plain characters for display: line ends and tabs as blanks, other control
-// characters as a middle dot, and no more than fits any panel.
-[[nodiscard]] QString singleLineDisplayText(const QString& text);
+// characters as a middle dot.
+[[nodiscard]] QString singleLineText(const QString& text);

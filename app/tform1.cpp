@@ -1,5 +1,6 @@
 #include "tform1.h"
 
+#include "accessible_views.h"
 #include "button.h"
 #include "handler_runner.h"
 #include "loco_command.h"
@@ -118,10 +119,12 @@ void TForm1::createControls()
     Loknr_edit = makeEdit("Loknr_edit", QStringLiteral("1"), GroupBox3);
     Label4 = makeLabel("Label4", QStringLiteral("Loknummer"), Loknr_edit, GroupBox3);
     Button5 = makeButton("Button5", QStringLiteral("off"), GroupBox3);
+    setAccessibleView(Button5, AccessibleView::StateCaption);
     Label5 = makeLabel("Label5", QStringLiteral("Funktion"), Button5, GroupBox3);
     Button2 = makeButton("Button2", QStringLiteral("Richtung wechseln"), GroupBox3);
     ScrollBar1 = new QScrollBar(Qt::Vertical, GroupBox3);
     ScrollBar1->setObjectName(QStringLiteral("ScrollBar1"));
+    setAccessibleView(ScrollBar1, AccessibleView::SpeedBar);
     ScrollBar1->setAccessibleName(QStringLiteral("Geschwindigkeit"));
     ScrollBar1->setRange(0, 100);
     ScrollBar1->setSingleStep(1);

@@ -1,0 +1,48 @@
+#include "accessible_views.h"
+
+#include "accessible_controls.h"
+
+#include <QAccessible>
+#include <QVariant>
+#include <QWidget>
+
+namespace {
+constexpr char ViewProperty[] = "accessibleView";
+
+QAccessibleInterface* makeView(const QString& /*className*/, QObject* object)
+{
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (widget == nullptr) {
+        return nullptr;
+    }
+    const QVariant view = widget->property(ViewProperty);
+    if (!view.isValid()) {
+        return nullptr;
+    }
+    switch (static_cast<AccessibleView>(view.toInt())) {
+    case AccessibleView::StatusPanel:
+        return new StatusPanelAccessible(widget);
+    case AccessibleView::StateCaption:
+        return new StateCaptionAccessible(widget);
+    case AccessibleView::SpeedBar:
+        return new SpeedBarAccessible(widget);
+    }
+    return nullptr;
+}
+} // namespace
+
+void setAccessibleView(QWidget* control, AccessibleView view)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(&makeView);
+        return true;
+    }();
+    (void)installed;
+    control->setProperty(ViewProperty, static_cast<int>(view));
+    // While accessibility is active, Qt makes and keeps a generic view as soon as a control
+    // reports its first change, for instance its caption during construction. Dropping
+    // whatever is kept now makes the next query ask the factory again.
+    if (QAccessibleInterface* kept = QAccessible::queryAccessibleInterface(control)) {
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(kept));
+    }
+}
