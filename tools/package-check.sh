@@ -18,7 +18,7 @@ suite=bookworm
 # Bumped whenever the steps that build the cached root change, so an old root is rebuilt.
 root_layout=1
 max_age_days=${KOLVO_ROOT_MAX_AGE_DAYS:-30}
-cache_dir=${KOLVO_PACKAGE_CHECK_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient/package-check}
+cache_dir=${KOLVO_PACKAGE_CHECK_CACHE:-${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/package-check}
 # Seconds the window gets to paint itself; generous for a machine that is busy compiling.
 window_seconds=${KOLVO_WINDOW_SECONDS:-20}
 
