@@ -58,7 +58,7 @@ step "installing $(basename "$installer") silently"
 timeout 180 "$WINE" "$installer" /S || fail "the installer exited with $?"
 "$WINESERVER" -w
 install_dir="$WINEPREFIX/drive_c/Program Files/Kolvo Testclient"
-menu_dir="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kolvo Testclient"
+menu_dir="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Testclient für Kolvo-Server"
 for file in kolvo-testclient.exe kolvo-loopback-server.exe Qt6Core.dll platforms/qwindows.dll Uninstall.exe; do
     [ -f "$install_dir/$file" ] || fail "$file was not installed into $install_dir"
 done

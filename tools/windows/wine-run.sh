@@ -16,6 +16,11 @@ WINEPATH=$(kolvo_wine_dll_path "$qt_bin")
 export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$qt_bin/../plugins}
 kolvo_wine_prefix
 
+# Wine does not hand QT_* variables on to the program, so the platform goes on its command line.
+if [ -n "${QT_QPA_PLATFORM:-}" ] && [[ $(basename "$program") == tst_* ]]; then
+    set -- -platform "$QT_QPA_PLATFORM" "$@"
+fi
+
 log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 trap 'rm -f "$log"' EXIT
 case "$(basename "$program") $*" in
