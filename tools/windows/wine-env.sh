@@ -18,12 +18,31 @@ kolvo_wine_dll_path() {
     printf '%s' "$dirs"
 }
 
-# Creates the prefix once; later calls return at once.
+# Creates the prefix once; later calls return at once. Tests started side by side wait for
+# the one that creates it.
 kolvo_wine_prefix() {
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "Creating the Wine prefix $WINEPREFIX (once) ..." >&2
-        mkdir -p "$WINEPREFIX"
-        "$WINE" wineboot --init >/dev/null 2>&1 || true
-        "$WINESERVER" -w
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            echo "Creating the Wine prefix $WINEPREFIX (once) ..." >&2
+            "$WINE" wineboot --init >/dev/null 2>&1 || true
+            "$WINESERVER" -w
+        fi
+    ) 9>"$WINEPREFIX.lock"
+}
+
+# Sets (or, given an empty value, removes) a variable of the prefix's environment, which Wine
+# reads as Windows does at every program's start. Unchanged values cost no Wine start.
+kolvo_wine_set_environment() {
+    local name=$1 value=$2 line
+    line=$(printf '"%s"="%s"' "$name" "$value")
+    if [ -n "$value" ]; then
+        grep -qxF "$line" "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+        "$WINE" reg add 'HKCU\Environment' /v "$name" /d "$value" /f >/dev/null 2>&1
+    else
+        grep -q "^\"$name\"=" "$WINEPREFIX/user.reg" 2>/dev/null || return 0
+        "$WINE" reg delete 'HKCU\Environment' /v "$name" /f >/dev/null 2>&1
     fi
 }

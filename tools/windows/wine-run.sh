@@ -16,10 +16,9 @@ WINEPATH=$(kolvo_wine_dll_path "$qt_bin")
 export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$qt_bin/../plugins}
 kolvo_wine_prefix
 
-# Wine does not hand QT_* variables on to the program, so the platform goes on its command line.
-if [ -n "${QT_QPA_PLATFORM:-}" ] && [[ $(basename "$program") == tst_* ]]; then
-    set -- -platform "$QT_QPA_PLATFORM" "$@"
-fi
+# Wine does not hand QT_* variables on to the program; the platform goes into the prefix's
+# own environment instead, which every program started in it reads.
+kolvo_wine_set_environment QT_QPA_PLATFORM "${QT_QPA_PLATFORM:-}"
 
 log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 trap 'rm -f "$log"' EXIT
