@@ -32,7 +32,7 @@ public:
         static const QRegularExpression listening(
             QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
         while (!m_output.contains('\n') && m_process.waitForReadyRead(5000)) {
-            m_output += m_process.readAllStandardOutput();
+            readOutput();
         }
         const auto match = listening.match(QString::fromLatin1(m_output));
         return match.hasMatch() ? match.captured(1).toUShort() : 0;
@@ -43,7 +43,7 @@ public:
     {
         while (!m_output.contains(text) &&
                (m_process.bytesAvailable() > 0 || m_process.waitForReadyRead(5000))) {
-            m_output += m_process.readAllStandardOutput();
+            readOutput();
         }
         return m_output;
     }
@@ -51,6 +51,14 @@ public:
     [[nodiscard]] QProcess& process() { return m_process; }
 
 private:
+    // The C library on Windows ends each printed line with CR LF. (The server shows a CR it
+    // received as "\r", so any CR here is the line end's.)
+    void readOutput()
+    {
+        m_output += m_process.readAllStandardOutput();
+        m_output.replace("\r\n", "\n");
+    }
+
     QProcess m_process;
     QByteArray m_output;
 };
