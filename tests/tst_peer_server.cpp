@@ -286,7 +286,8 @@ void TestPeerServer::overlongLineClosesOnlyItsConnection()
     flooder->write("GET POWER\n" + QByteArray(LineReader::MaxLineLength + 1, 'x'));
     QVERIFY(flooder->flush());
     QTRY_COMPARE(flooder->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(tooLongSpy.size(), 1);
+    // Queued from the peer's thread; Windows may deliver the socket's close ahead of it.
+    QTRY_COMPARE(tooLongSpy.size(), 1);
     QTRY_COMPARE(peer.activeConnections(), 1);
     QCOMPARE(peer.lines().size(), 1);
 
