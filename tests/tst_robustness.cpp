@@ -84,6 +84,13 @@ constexpr qint64 ResponsiveGapMs = 100;
 
 #endif
 
+// How the scripted server ends a connection during the pulse.
+enum class ServerEnding {
+    Orderly, // shuts its sending side, reads on until the client has gone, then closes
+    AtOnce,  // closes outright, so what the client sends next brings back a reset
+    Reset,   // resets the connection
+};
+
 // Qt has no option for it: with a zero linger time, closing the socket resets the connection
 // instead of ending it in order.
 void resetOnClose(QTcpSocket& socket)
@@ -92,6 +99,26 @@ void resetOnClose(QTcpSocket& socket)
     ::setsockopt(static_cast<NativeSocket>(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER,
                  reinterpret_cast<const char*>(&abortive), sizeof abortive);
 }
+
+// Qt has no half close either.
+void stopSending(QTcpSocket& socket)
+{
+    ::shutdown(static_cast<NativeSocket>(socket.socketDescriptor()), ShutdownSending);
+}
+
+#ifdef _WIN32
+// Wine's ntdll exports its version; Windows's does not.
+[[nodiscard]] bool runsUnderWine()
+{
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#else
+[[nodiscard]] bool runsUnderWine()
+{
+    return false;
+}
+#endif
 
 // Watches the event loop from inside it: a 10 ms timer that keeps the longest time between
 // two of its ticks and the largest resident size seen at a tick.
@@ -304,6 +331,8 @@ void pointAt(WindowFixture& w, quint16 port)
 
 } // namespace
 
+Q_DECLARE_METATYPE(ServerEnding)
+
 class tst_Robustness : public QObject
 {
     Q_OBJECT
@@ -369,13 +398,20 @@ private Q_SLOTS:
 
     void serverClosingDuringTheTurnoutPulse_data()
     {
-        QTest::addColumn<bool>("reset");
-        QTest::newRow("orderly close") << false;
-        QTest::newRow("reset") << true;
+        QTest::addColumn<ServerEnding>("ending");
+        QTest::newRow("orderly close") << ServerEnding::Orderly;
+        QTest::newRow("close while the client writes") << ServerEnding::AtOnce;
+        QTest::newRow("reset") << ServerEnding::Reset;
     }
     void serverClosingDuringTheTurnoutPulse()
     {
-        QFETCH(bool, reset);
+        QFETCH(ServerEnding, ending);
+        if (ending == ServerEnding::AtOnce && runsUnderWine()) {
+            // The off-line meets a closed socket and brings back a reset, while Qt has the
+            // window's socket deselected for its write. Windows reports the close once Qt
+            // selects the socket again; Wine (8.0) drops it, so the window never learns of it.
+            QSKIP("Wine loses the close of a socket that was reset while deselected.");
+        }
         std::atomic<qint64> onLineArrivedNs = 0;
         std::atomic<qint64> closedNs = 0;
         QByteArray onLineReceived;
@@ -384,10 +420,15 @@ private Q_SLOTS:
                 onLineReceived = s.readLine(connection);
                 onLineArrivedNs = PeerServer::monotonicNs();
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                if (reset) {
+                if (ending == ServerEnding::Reset) {
                     resetOnClose(connection);
                 }
                 closedNs = PeerServer::monotonicNs();
+                if (ending == ServerEnding::Orderly) {
+                    // End of stream first, then read on until the client has gone.
+                    stopSending(connection);
+                    s.waitUntilClientCloses(connection);
+                }
             } else {
                 s.waitUntilClientCloses(connection);
             }

@@ -12,6 +12,7 @@
 using NativeSocket = SOCKET;
 using SocketAddressLength = int;
 inline constexpr NativeSocket NoNativeSocket = INVALID_SOCKET;
+inline constexpr int ShutdownSending = SD_SEND;
 
 inline void closeNativeSocket(NativeSocket socket)
 {
@@ -50,6 +51,7 @@ public:
 using NativeSocket = int;
 using SocketAddressLength = socklen_t;
 inline constexpr NativeSocket NoNativeSocket = -1;
+inline constexpr int ShutdownSending = SHUT_WR;
 
 inline void closeNativeSocket(NativeSocket socket)
 {
