@@ -19,7 +19,7 @@ PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberatio
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file
 PKG_CHECK_PACKAGES := debootstrap
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
-               g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation
+               g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation tcpdump
 SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.

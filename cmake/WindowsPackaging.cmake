@@ -22,6 +22,16 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     install(FILES "${runtime_path}" DESTINATION .)
 endforeach()
 
+# Qt's and the compiler's libraries come with their symbol tables, two thirds of their size;
+# stripped like the programs, the unpacked program shrinks from 64 to 27 MB.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        file(GLOB libraries \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\"
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/platforms/*.dll\")
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \${libraries}
+                        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+
 set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_FILE_NAME "kolvo-testclient-${PROJECT_VERSION}-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Kolvo Testclient")
