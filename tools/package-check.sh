@@ -120,17 +120,7 @@ remove_tree() {
     rm -rf --one-file-system "$dir"
 }
 
-stop_pid() {
-    local pid=$1
-    kill -0 "$pid" 2>/dev/null || return 0
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 150); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-}
+source "$(dirname "$0")/stop-pid.sh"
 
 # Runs in the background and waits, so INT and TERM reach the traps at once rather than after
 # a long step; timeout passes the signal on to the whole step.
@@ -153,8 +143,8 @@ step() {
 
 cleanup() {
     local pid i
-    [[ -n $step_pid ]] && stop_pid "$step_pid"
-    for pid in "${pids[@]}"; do stop_pid "$pid"; done
+    [[ -n $step_pid ]] && stop_pid "$step_pid" 15
+    for pid in "${pids[@]}"; do stop_pid "$pid" 15; done
     for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
         umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" || true
     done
@@ -311,7 +301,7 @@ grep -q 'libqoffscreen\.so' <<<"$maps" || fail "the offscreen platform plugin is
 grep -q 'LiberationSans' <<<"$maps" || fail "the window's text is not set in Liberation Sans"
 sleep 2
 kill -0 "$window_pid" 2>/dev/null || { show_window_log; fail "kolvo-testclient ended after painting"; }
-stop_pid "$window_pid"
+stop_pid "$window_pid" 15
 pids=()
 say "  the window came up, painted in Liberation Sans, and kept running"
 if grep -v '^qt\.widgets\.painting:' "$work/window.log" | grep -q .; then
@@ -338,7 +328,7 @@ IFS= read -r -t 10 welcome <&3 || true
 printf 'SET POWER ON\n' >&3
 IFS= read -r -t 10 answer <&3 || true
 exec 3>&-
-stop_pid "$server_pid"
+stop_pid "$server_pid" 15
 pids=()
 [[ $welcome == *SRCP* ]] || fail "kolvo-loopback-server sent no welcome line (got '$welcome')"
 [[ $answer == "INFO POWER ON" ]] || fail "kolvo-loopback-server answered '$answer' to SET POWER ON"

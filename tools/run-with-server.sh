@@ -21,19 +21,7 @@ listening() {
     fi
 }
 
-stop_pid() {
-    local pid=$1
-    kill -0 "$pid" 2>/dev/null || return 0
-    kill -TERM "$pid" 2>/dev/null || true
-    for _ in $(seq 50); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        kill -KILL "$pid" 2>/dev/null || true
-    fi
-    wait "$pid" 2>/dev/null || true
-}
+source "$(dirname "$0")/stop-pid.sh"
 
 cleanup() {
     if [[ -n $window_pid ]]; then
