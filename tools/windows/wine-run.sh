@@ -13,7 +13,6 @@ qt_bin=${KOLVO_WIN_QT_BIN:-$(sed -n 's/^Qt6_DIR:PATH=\(.*\)\/lib\/cmake\/Qt6$/\1
     "$(dirname "$(realpath "$program")")/../CMakeCache.txt" 2>/dev/null)/bin}
 export WINEPATH
 WINEPATH=$(kolvo_wine_dll_path "$qt_bin")
-export QT_PLUGIN_PATH=${QT_PLUGIN_PATH:-$qt_bin/../plugins}
 kolvo_wine_prefix
 
 # Wine does not hand QT_* variables on to the program; the platform goes into the prefix's
