@@ -23,7 +23,7 @@ WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev 
 SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
-LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'tools/*.cpp' 2>/dev/null)
+LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
 .PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean \
         package-check-deps package-check windows-deps windows windows-test
@@ -55,7 +55,7 @@ build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	tools/run-with-server.sh $(BUILD_DIR)/bin
+	scripts/run-with-server.sh $(BUILD_DIR)/bin
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 120
@@ -82,7 +82,7 @@ $(FUZZ_DIR)/build.ninja: | deps
 
 fuzz: deps $(FUZZ_DIR)/build.ninja
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
-	tests/fuzz/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 $(PKG_DIR)/build.ninja: | deps
 	cmake -S . -B $(PKG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
@@ -99,23 +99,23 @@ package-check-deps:
 # there and removes it again: the package's own dependencies must be enough. Needs root for
 # debootstrap, chroot and mount.
 package-check: package package-check-deps
-	$(SUDO) tools/package-check.sh $(PKG_DIR)/kolvo-testclient_1.0_amd64.deb
+	$(SUDO) packaging/checks/package-check.sh $(PKG_DIR)/kolvo-testclient_1.0_amd64.deb
 
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
 
 # Qt's own toolchain file finds the cross-built Qt and chains ours for the compilers.
 windows: windows-deps
-	@qt=$$(tools/windows/build-qt-mingw.sh) && \
+	@qt=$$(scripts/windows/build-qt-mingw.sh) && \
 	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
 	    -DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
-	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/mingw-w64-x86_64.cmake
 	cmake --build $(WIN_DIR) -j $(JOBS)
 	cd $(WIN_DIR) && cpack
 
 windows-test: windows
 	cd $(WIN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
-	tools/windows/installer-check.sh $(WIN_DIR)
+	packaging/checks/installer-check.sh $(WIN_DIR)
 
 format: deps
 	clang-format -i $(SOURCES)

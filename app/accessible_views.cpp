@@ -1,6 +1,8 @@
 #include "accessible_views.h"
 
-#include "accessible_controls.h"
+#include "speed_bar_accessible.h"
+#include "state_caption_accessible.h"
+#include "status_panel_accessible.h"
 
 #include <QAccessible>
 #include <QVariant>

@@ -26,7 +26,7 @@ double contrastRatio(const QColor& first, const QColor& second)
     return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
 }
 
-QColor colourStandingOut(const QColor& background, const QColor& preferred, double minimum)
+QColor colorStandingOut(const QColor& background, const QColor& preferred, double minimum)
 {
     if (contrastRatio(preferred, background) >= minimum) {
         return preferred;

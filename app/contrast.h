@@ -2,7 +2,7 @@
 
 class QColor;
 
-// Contrast between two colours as the web content accessibility guidelines measure it: the
+// Contrast between two colors as the web content accessibility guidelines measure it: the
 // ratio of their relative luminances, each plus 0.05, from 1 (same) to 21 (black on white).
 // Text needs 4.5, the shape of a control 3.
 [[nodiscard]] double relativeLuminance(const QColor& color);
@@ -10,5 +10,5 @@ class QColor;
 
 // `preferred` when it stands out from `background` by at least `minimum`, else black or
 // white, whichever stands out more.
-[[nodiscard]] QColor colourStandingOut(const QColor& background, const QColor& preferred,
-                                       double minimum);
+[[nodiscard]] QColor colorStandingOut(const QColor& background, const QColor& preferred,
+                                      double minimum);

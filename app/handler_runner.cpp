@@ -1,29 +1,29 @@
 #include "handler_runner.h"
 
-#include "operator_error.h"
+#include "eoperator_error.h"
 
 #include <cstdio>
 #include <exception>
 
 void HandlerRunner::run(const QString& key, const std::function<void()>& handler)
 {
-    if (busy) {
-        for (const auto& entry : waiting) {
+    if (m_busy) {
+        for (const auto& entry : m_waiting) {
             if (entry.first == key) {
                 return;
             }
         }
-        waiting.emplace_back(key, handler);
+        m_waiting.emplace_back(key, handler);
         return;
     }
-    busy = true;
+    m_busy = true;
     runGuarded(handler);
-    while (!waiting.empty()) {
-        const auto next = std::move(waiting.front());
-        waiting.pop_front();
+    while (!m_waiting.empty()) {
+        const auto next = std::move(m_waiting.front());
+        m_waiting.pop_front();
         runGuarded(next.second);
     }
-    busy = false;
+    m_busy = false;
 }
 
 void HandlerRunner::report(const QString& message)
@@ -46,8 +46,8 @@ void HandlerRunner::runGuarded(const std::function<void()>& handler)
 
 void HandlerRunner::show(const QString& message)
 {
-    if (display) {
-        display(message);
+    if (m_display) {
+        m_display(message);
         return;
     }
     std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());

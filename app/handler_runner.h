@@ -15,7 +15,7 @@ class HandlerRunner
 public:
     using Display = std::function<void(const QString& message)>;
 
-    void setDisplay(Display newDisplay) { display = std::move(newDisplay); }
+    void setDisplay(Display newDisplay) { m_display = std::move(newDisplay); }
 
     // Runs the handler now, or after the one that is busy. A handler already waiting under
     // the same key is not queued twice: it will see everything that is there when it runs.
@@ -28,9 +28,9 @@ private:
     void runGuarded(const std::function<void()>& handler);
     void show(const QString& message);
 
-    Display display;
-    bool busy = false;
-    std::deque<std::pair<QString, std::function<void()>>> waiting;
+    Display m_display;
+    bool m_busy = false;
+    std::deque<std::pair<QString, std::function<void()>>> m_waiting;
 };
 
 // The one runner of the application.

@@ -15,7 +15,7 @@ constexpr double IndicatorContrast = 3.0;
 
 // Radio buttons draw no background of their own: what shows around the ring is the nearest
 // ancestor that fills its background, at the latest the window.
-QColor colourBehind(const QWidget* widget, const QPalette& fallback)
+QColor colorBehind(const QWidget* widget, const QPalette& fallback)
 {
     for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
         if (w->autoFillBackground() || w->isWindow()) {
@@ -25,7 +25,7 @@ QColor colourBehind(const QWidget* widget, const QPalette& fallback)
     return fallback.color(QPalette::Window);
 }
 
-// Gives the ring and the dot colours that stand out where the palette's own do not; false
+// Gives the ring and the dot colors that stand out where the palette's own do not; false
 // when nothing needed a change.
 bool makeRadioLegible(QPalette& palette, const QColor& behind)
 {
@@ -37,7 +37,7 @@ bool makeRadioLegible(QPalette& palette, const QColor& behind)
     }
     if (strongestEdge < IndicatorContrast) {
         const QColor ring =
-            colourStandingOut(behind, palette.color(QPalette::WindowText), IndicatorContrast);
+            colorStandingOut(behind, palette.color(QPalette::WindowText), IndicatorContrast);
         // The outer ring, both halves; the inner shades keep the sunken look.
         palette.setColor(QPalette::Dark, ring);
         palette.setColor(QPalette::Light, ring);
@@ -46,7 +46,7 @@ bool makeRadioLegible(QPalette& palette, const QColor& behind)
     const QColor face = palette.color(QPalette::Base);
     const QColor dot = palette.color(QPalette::Text);
     if (contrastRatio(dot, face) < IndicatorContrast) {
-        palette.setColor(QPalette::Text, colourStandingOut(face, dot, IndicatorContrast));
+        palette.setColor(QPalette::Text, colorStandingOut(face, dot, IndicatorContrast));
         changed = true;
     }
     return changed;
@@ -61,7 +61,7 @@ void LegibleClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOp
     if (element == PE_IndicatorRadioButton) {
         if (const auto* button = qstyleoption_cast<const QStyleOptionButton*>(option)) {
             QStyleOptionButton legible(*button);
-            if (makeRadioLegible(legible.palette, colourBehind(widget, button->palette))) {
+            if (makeRadioLegible(legible.palette, colorBehind(widget, button->palette))) {
                 QProxyStyle::drawPrimitive(element, &legible, painter, widget);
                 return;
             }

@@ -20,28 +20,28 @@ void LogPane::append(const QString& entry)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(u'\r', u'\n');
     // An entry starts a line of its own, also after text the operator typed into the pane.
-    if (!appended.isEmpty() || !document()->isEmpty()) {
+    if (!m_appended.isEmpty() || !document()->isEmpty()) {
         shown.prepend(u'\n');
     }
-    appended.append(entry);
+    m_appended.append(entry);
     // The view cannot repaint before the handler returns, so laying the text out now would
     // only delay what the handler does next, such as the off-line of a turnout pulse. The
     // entries of one turn go into the view together.
-    if (pending.isEmpty() && !shown.isEmpty()) {
+    if (m_pending.isEmpty() && !shown.isEmpty()) {
         QMetaObject::invokeMethod(this, &LogPane::showPendingEntries, Qt::QueuedConnection);
     }
-    pending += shown;
+    m_pending += shown;
     Q_EMIT entryAppended(entry);
 }
 
 void LogPane::showPendingEntries()
 {
-    if (pending.isEmpty()) {
+    if (m_pending.isEmpty()) {
         return;
     }
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
-    end.insertText(pending);
-    pending.clear();
+    end.insertText(m_pending);
+    m_pending.clear();
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }

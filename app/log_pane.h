@@ -13,7 +13,7 @@ public:
     explicit LogPane(QWidget* parent = nullptr);
 
     void append(const QString& entry);
-    [[nodiscard]] const QStringList& entries() const { return appended; }
+    [[nodiscard]] const QStringList& entries() const { return m_appended; }
 
     // Puts entries still waiting for the next event-loop turn into the view now.
     void showPendingEntries();
@@ -23,7 +23,7 @@ Q_SIGNALS:
     void entryAppended(const QString& entry);
 
 private:
-    QStringList appended;
+    QStringList m_appended;
     // Text for the view, gathered until the event loop runs again.
-    QString pending;
+    QString m_pending;
 };

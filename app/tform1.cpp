@@ -1,14 +1,14 @@
 #include "tform1.h"
 
 #include "accessible_views.h"
-#include "button.h"
 #include "handler_runner.h"
 #include "loco_command.h"
 #include "log_pane.h"
 #include "nano_pause.h"
-#include "radio_group.h"
-#include "status_bar.h"
+#include "tbutton.h"
 #include "tclient_socket.h"
+#include "tradio_group.h"
+#include "tstatus_bar.h"
 
 #include <QGroupBox>
 #include <QLabel>

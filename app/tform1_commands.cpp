@@ -4,9 +4,9 @@
 #include "loco_command.h"
 #include "nano_pause.h"
 #include "power_feedback_command.h"
-#include "radio_group.h"
 #include "single_line.h"
 #include "tclient_socket.h"
+#include "tradio_group.h"
 #include "turnout_command.h"
 
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 
 #include "legible_classic_style.h"
 #include "log_pane.h"
-#include "radio_group.h"
-#include "status_bar.h"
+#include "tradio_group.h"
+#include "tstatus_bar.h"
 
 #include <QFont>
 #include <QGroupBox>

@@ -13,25 +13,31 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "an S88 feedback query. Includes kolvo-loopback-server, a small local server\n"
     "to try the window without a layout.")
 
+# On Windows everything sits in one folder, so the unpacked zip runs from anywhere.
+if(WIN32)
+    set(KOLVO_PROGRAM_DESTINATION .)
+else()
+    include(GNUInstallDirs)
+    set(KOLVO_PROGRAM_DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(TARGETS kolvo-testclient kolvo-loopback-server RUNTIME DESTINATION ${KOLVO_PROGRAM_DESTINATION})
+set(CPACK_STRIP_FILES ON)
+
 if(WIN32)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)
     include(CPack)
     return()
 endif()
 
-include(GNUInstallDirs)
-
 # Both link only system libraries; the $ORIGIN path qt_standard_project_setup() adds would only
 # let a stray library next to the binary be loaded.
 set_target_properties(kolvo-testclient kolvo-loopback-server PROPERTIES INSTALL_RPATH "")
-install(TARGETS kolvo-testclient kolvo-loopback-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 # dpkg-shlibdeps reads the libraries the binaries link, so Depends matches the Qt we built with.

@@ -1,8 +1,7 @@
 # The Windows downloads: a portable zip and an NSIS installer. Both hold the two programs beside
 # exactly what they load: Qt's Core, Gui, Widgets and Network, the Windows platform plugin and
-# the compiler's runtime. Everything sits in one folder, so the unpacked zip runs from anywhere.
+# the compiler's runtime, in the programs' folder.
 
-install(TARGETS kolvo-testclient kolvo-loopback-server RUNTIME DESTINATION .)
 install(FILES
     $<TARGET_FILE:Qt6::Core>
     $<TARGET_FILE:Qt6::Gui>
@@ -36,7 +35,6 @@ set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_FILE_NAME "kolvo-testclient-${PROJECT_VERSION}-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Kolvo Testclient")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "kolvo-testclient")
-set(CPACK_STRIP_FILES ON)
 
 # A 64-bit, Unicode installer: it runs where only 64-bit Windows programs do, installs into the
 # 64-bit Program Files, and the umlaut of the product name survives.

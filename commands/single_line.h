@@ -1,6 +1,6 @@
 #pragma once
 
-#include "operator_error.h"
+#include "eoperator_error.h"
 
 #include <QString>
 

@@ -6,50 +6,50 @@
 
 #include <utility>
 
-TClientSocket::TClientSocket(QObject* parent) : QObject(parent), socket(new QTcpSocket(this))
+TClientSocket::TClientSocket(QObject* parent) : QObject(parent), m_socket(new QTcpSocket(this))
 {
     // Bounds what one read takes from a flooding server: the rest waits in the kernel, so
     // memory stays flat and each read event is short.
-    socket->setReadBufferSize(qint64{64} * 1024);
-    connectTimer.setSingleShot(true);
-    connect(&connectTimer, &QTimer::timeout, this, &TClientSocket::handleConnectTimeout);
-    connect(socket, &QTcpSocket::connected, this, &TClientSocket::handleConnected);
-    connect(socket, &QTcpSocket::readyRead, this, &TClientSocket::OnRead);
-    connect(socket, &QTcpSocket::errorOccurred, this, &TClientSocket::handleError);
+    m_socket->setReadBufferSize(qint64{64} * 1024);
+    m_connectTimer.setSingleShot(true);
+    connect(&m_connectTimer, &QTimer::timeout, this, &TClientSocket::handleConnectTimeout);
+    connect(m_socket, &QTcpSocket::connected, this, &TClientSocket::handleConnected);
+    connect(m_socket, &QTcpSocket::readyRead, this, &TClientSocket::OnRead);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &TClientSocket::handleError);
 }
 
 TClientSocket::~TClientSocket()
 {
     // Leave quietly: closing the window must not raise a failure for a dying connection.
-    socket->disconnect(this);
-    socket->abort();
+    m_socket->disconnect(this);
+    m_socket->abort();
 }
 
 void TClientSocket::Open()
 {
-    if (socket->state() != QAbstractSocket::UnconnectedState) {
+    if (m_socket->state() != QAbstractSocket::UnconnectedState) {
         return;
     }
-    openedHost = host;
-    openedPort = port;
-    if (port < 1 || port > 65535) {
+    m_openedHost = m_host;
+    m_openedPort = m_port;
+    if (m_port < 1 || m_port > 65535) {
         // A wrapped-around quint16 would silently reach a different port.
-        Q_EMIT OnFailure(invalidPortMessage(port));
+        Q_EMIT OnFailure(invalidPortMessage(m_port));
         return;
     }
-    connectTimer.start(connectTimeoutMs);
-    socket->connectToHost(host, static_cast<quint16>(port));
+    m_connectTimer.start(m_connectTimeoutMs);
+    m_socket->connectToHost(m_host, static_cast<quint16>(m_port));
 }
 
 void TClientSocket::Close()
 {
-    connectTimer.stop();
-    socket->abort();
+    m_connectTimer.stop();
+    m_socket->abort();
 }
 
 bool TClientSocket::Active() const
 {
-    return socket->state() == QAbstractSocket::ConnectedState;
+    return m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
 void TClientSocket::SendText(const QString& text)
@@ -57,48 +57,48 @@ void TClientSocket::SendText(const QString& text)
     if (!Active()) {
         return;
     }
-    socket->write(text.toLatin1());
+    m_socket->write(text.toLatin1());
     // Push the bytes to the kernel now: a caller may hold the event loop in a busy wait right
     // after sending, and the line must already be on its way by then.
-    socket->flush();
+    m_socket->flush();
 }
 
 QString TClientSocket::ReceiveText()
 {
-    QByteArray bytes = std::exchange(unreadAfterFailure, {});
-    if (socket->isOpen()) {
-        bytes += socket->readAll();
+    QByteArray bytes = std::exchange(m_unreadAfterFailure, {});
+    if (m_socket->isOpen()) {
+        bytes += m_socket->readAll();
     }
     return QString::fromLatin1(bytes);
 }
 
 void TClientSocket::handleConnected()
 {
-    connectTimer.stop();
+    m_connectTimer.stop();
     // Command lines are short and often come in bursts; Nagle's delay would hold them back.
-    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     Q_EMIT OnConnect();
 }
 
 void TClientSocket::handleError()
 {
-    connectTimer.stop();
-    const QString message =
-        connectionFailureMessage(socket->error(), openedHost, openedPort, socket->errorString());
-    if (socket->isOpen()) {
-        unreadAfterFailure += socket->readAll();
+    m_connectTimer.stop();
+    const QString message = connectionFailureMessage(m_socket->error(), m_openedHost, m_openedPort,
+                                                     m_socket->errorString());
+    if (m_socket->isOpen()) {
+        m_unreadAfterFailure += m_socket->readAll();
     }
     // Drop the broken connection so "verbinden" can start afresh.
-    socket->abort();
+    m_socket->abort();
     Q_EMIT OnFailure(message);
 }
 
 void TClientSocket::handleConnectTimeout()
 {
-    if (socket->state() == QAbstractSocket::ConnectedState) {
+    if (m_socket->state() == QAbstractSocket::ConnectedState) {
         return;
     }
-    socket->abort();
-    Q_EMIT OnFailure(connectionFailureMessage(QAbstractSocket::SocketTimeoutError, openedHost,
-                                              openedPort, QString()));
+    m_socket->abort();
+    Q_EMIT OnFailure(connectionFailureMessage(QAbstractSocket::SocketTimeoutError, m_openedHost,
+                                              m_openedPort, QString()));
 }

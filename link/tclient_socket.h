@@ -17,10 +17,10 @@ public:
     explicit TClientSocket(QObject* parent = nullptr);
     ~TClientSocket() override;
 
-    [[nodiscard]] QString Host() const { return host; }
-    void setHost(const QString& newHost) { host = newHost; }
-    [[nodiscard]] int Port() const { return port; }
-    void setPort(int newPort) { port = newPort; }
+    [[nodiscard]] QString Host() const { return m_host; }
+    void setHost(const QString& newHost) { m_host = newHost; }
+    [[nodiscard]] int Port() const { return m_port; }
+    void setPort(int newPort) { m_port = newPort; }
 
     // Starts connecting; does nothing while a connection is being opened or is open.
     void Open();
@@ -35,8 +35,8 @@ public:
     [[nodiscard]] QString ReceiveText();
 
     // How long a connection attempt may take before it is given up.
-    void setConnectTimeout(int milliseconds) { connectTimeoutMs = milliseconds; }
-    [[nodiscard]] int connectTimeout() const { return connectTimeoutMs; }
+    void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
+    [[nodiscard]] int connectTimeout() const { return m_connectTimeoutMs; }
 
 Q_SIGNALS:
     void OnConnect();
@@ -49,15 +49,15 @@ private:
     void handleError();
     void handleConnectTimeout();
 
-    QTcpSocket* socket;
+    QTcpSocket* m_socket;
     // Bytes that had arrived but were not yet taken when the connection broke: still the
     // operator's to see.
-    QByteArray unreadAfterFailure;
-    QTimer connectTimer;
-    QString host = QStringLiteral("localhost");
-    int port = 12345;
+    QByteArray m_unreadAfterFailure;
+    QTimer m_connectTimer;
+    QString m_host = QStringLiteral("localhost");
+    int m_port = 12345;
     // Host and port of the attempt under way, so a message names what was really tried.
-    QString openedHost;
-    int openedPort = 0;
-    int connectTimeoutMs = 10000;
+    QString m_openedHost;
+    int m_openedPort = 0;
+    int m_connectTimeoutMs = 10000;
 };

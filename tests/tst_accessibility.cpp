@@ -1,5 +1,5 @@
 #include "contrast.h"
-#include "radio_group.h"
+#include "tradio_group.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
 
@@ -195,7 +195,7 @@ private Q_SLOTS:
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<bool>("classicLook");
         QTest::newRow("default") << QApplication::palette() << true;
-        // The colours Qt takes from GTK's Adwaita:dark, the shadow left black.
+        // The colors Qt takes from GTK's Adwaita:dark, the shadow left black.
         QTest::newRow("dark") << QPalette(QColor(0xf0f0f0), QColor(0x323232), QColor(0x4b4b4b),
                                           QColor(0x212121), QColor(0x262626), QColor(0xf0f0f0),
                                           QColor(0x4b4b4b), QColor(0x242424), QColor(0x323232))
@@ -227,7 +227,7 @@ private Q_SLOTS:
                 QVERIFY2(contrastWithin(image, caption) >= 4.5, qPrintable(radio->text()));
             }
         }
-        // Where the palette's own colours stand out, the buttons look as the plain classic
+        // Where the palette's own colors stand out, the buttons look as the plain classic
         // style draws them, pixel for pixel.
         QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"));
         classic->setParent(w.form.get());

@@ -1,4 +1,4 @@
-#include "peer_server.h"
+#include "command_server.h"
 #include "server_process.h"
 #include "srcp_responder.h"
 #include "warnings_fail.h"
@@ -180,7 +180,7 @@ void TestLoopbackServer::refusesBadStart()
     QFETCH(bool, portTaken);
     QFETCH(int, exitCode);
 
-    PeerServer occupant;
+    CommandServer occupant;
     QVERIFY(occupant.listen());
     if (portTaken) {
         options << QStringLiteral("--port") << QString::number(occupant.port());

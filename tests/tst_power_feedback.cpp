@@ -167,7 +167,7 @@ private Q_SLOTS:
         QVERIFY(w.peer.setContact({2, 3, true}));
         w.peer.sendToClients("INFO 0 earlier text\r\n");
         QTRY_COMPARE(w.status(), QStringLiteral("INFO 0 earlier text\r\n"));
-        w.peer.setAnswering(PeerServer::Answering::Srcp);
+        w.peer.setAnswering(CommandServer::Answering::Srcp);
         typeModule(*w.form, module);
         const QStringList logBefore = w.log();
         w.form->Button1->click();

@@ -1,4 +1,4 @@
-#include "native_socket.h"
+#include "test_sockets.h"
 #include "turnout_command.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
@@ -426,12 +426,12 @@ private Q_SLOTS:
         ScriptedServer server(2, [&](const ScriptedServer& s, QTcpSocket& connection, int index) {
             if (index == 0) {
                 onLineReceived = s.readLine(connection);
-                onLineArrivedNs = PeerServer::monotonicNs();
+                onLineArrivedNs = CommandServer::monotonicNs();
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 if (ending == ServerEnding::Reset) {
                     resetOnClose(connection);
                 }
-                closedNs = PeerServer::monotonicNs();
+                closedNs = CommandServer::monotonicNs();
                 if (ending == ServerEnding::Orderly) {
                     // End of stream first, then read on until the client has gone.
                     stopSending(connection);

@@ -1,4 +1,4 @@
-#include "radio_group.h"
+#include "tradio_group.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
 
@@ -522,7 +522,7 @@ private Q_SLOTS:
         QCOMPARE(w.log(), QStringList{QString()});
         QCOMPARE(w.status(), QString());
 
-        PeerServer second;
+        CommandServer second;
         QVERIFY(second.listen());
         w.form->PortEdit->setText(QString::number(second.port()));
         w.form->VerbindenButton->click();

@@ -1,5 +1,5 @@
 #include "nano_pause.h"
-#include "radio_group.h"
+#include "tradio_group.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
 
@@ -39,7 +39,7 @@ public:
     explicit LogClock(LogPane* log)
     {
         connect(log, &LogPane::entryAppended, this, [this](const QString& entry) {
-            stamps.append({entry, PeerServer::monotonicNs()});
+            stamps.append({entry, CommandServer::monotonicNs()});
         });
     }
 
@@ -142,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(w.peerReceived(onLine + offLine));
         QCOMPARE(w.log().mid(logBefore.size()),
                  QStringList({QString::fromLatin1(onLine), QString::fromLatin1(offLine)}));
-        const QList<PeerServer::Line> lines = w.peer.lines();
+        const QList<CommandServer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 2);
         const qint64 onArrived = lines.at(0).arrivalNs;
         const qint64 offArrived = lines.at(1).arrivalNs;
@@ -266,10 +266,10 @@ private Q_SLOTS:
                                           Qt::QueuedConnection));
 
         QVERIFY(w.peerReceived(first + second, 10000));
-        const QList<PeerServer::Line> lines = w.peer.lines();
+        const QList<CommandServer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 4);
         QStringList expectedLog;
-        for (const PeerServer::Line& line : lines) {
+        for (const CommandServer::Line& line : lines) {
             expectedLog << QString::fromLatin1(line.bytes);
         }
         QCOMPARE(w.log().mid(logBefore.size()), expectedLog);

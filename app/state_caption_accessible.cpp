@@ -1,0 +1,47 @@
+#include "state_caption_accessible.h"
+
+#include <QAbstractButton>
+
+StateCaptionAccessible::StateCaptionAccessible(QWidget* button)
+    : QAccessibleWidget(button, QAccessible::Button)
+{
+    Q_ASSERT(qobject_cast<QAbstractButton*>(button));
+}
+
+QString StateCaptionAccessible::text(QAccessible::Text type) const
+{
+    if (type == QAccessible::Name) {
+        const QString caption = static_cast<QAbstractButton*>(widget())->text();
+        const QString label = widget()->accessibleName();
+        return label.isEmpty() ? caption : label + QStringLiteral(": ") + caption;
+    }
+    return QAccessibleWidget::text(type);
+}
+
+QAccessible::State StateCaptionAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.pressed = static_cast<QAbstractButton*>(widget())->isDown();
+    return state;
+}
+
+QStringList StateCaptionAccessible::actionNames() const
+{
+    QStringList names = QAccessibleWidget::actionNames();
+    if (widget()->isEnabled()) {
+        names.prepend(pressAction());
+    }
+    return names;
+}
+
+void StateCaptionAccessible::doAction(const QString& actionName)
+{
+    if (actionName == pressAction()) {
+        if (widget()->isEnabled()) {
+            // As a mouse click looks: down for a moment, then the click.
+            static_cast<QAbstractButton*>(widget())->animateClick();
+        }
+        return;
+    }
+    QAccessibleWidget::doAction(actionName);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+// A push button whose caption is a state: its name is "<label>: <caption>", so a screen reader
+// says what the button shows and what the next command sends. The caption's change already
+// reports a new name.
+class StateCaptionAccessible : public QAccessibleWidget
+{
+public:
+    explicit StateCaptionAccessible(QWidget* button);
+
+    [[nodiscard]] QString text(QAccessible::Text type) const override;
+    [[nodiscard]] QAccessible::State state() const override;
+    [[nodiscard]] QStringList actionNames() const override;
+    void doAction(const QString& actionName) override;
+};

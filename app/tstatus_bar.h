@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QStatusBar>
+#include <QString>
+
+class QLabel;
+
+// A status bar with one panel of fixed width. The panel holds exactly the text it was given
+// and shows it as plain characters on one line, whatever the text contains; the whole line is
+// its tooltip and what a screen reader reads, announced with every new text.
+class TStatusBar : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    explicit TStatusBar(QWidget* parent = nullptr);
+
+    void setPanelText(const QString& text);
+    [[nodiscard]] QString panelText() const { return m_text; }
+    // The whole text shaped for one line.
+    [[nodiscard]] QString panelLine() const { return m_line; }
+    [[nodiscard]] QLabel* panel() const { return m_panelLabel; }
+
+private:
+    QLabel* m_panelLabel;
+    QString m_text;
+    QString m_line;
+};
+
+// One line of plain characters for display: line ends and tabs as blanks, other control
+// characters as a middle dot.
+[[nodiscard]] QString singleLineText(const QString& text);

@@ -1,0 +1,149 @@
+#include "command_server_engine.h"
+
+#include "server_connection.h"
+#include "server_listener.h"
+#include "traffic_recording.h"
+
+CommandServerEngine::CommandServerEngine(TrafficRecording* recording) : m_recording(recording) {}
+
+bool CommandServerEngine::listen(const QHostAddress& address, quint16 port)
+{
+    if (!m_listener) {
+        m_listener = new ServerListener(this);
+        connect(m_listener, &ServerListener::accepted, this, &CommandServerEngine::accept);
+    }
+    if (m_listener->isListening()) {
+        m_errorString = QStringLiteral("already listening");
+        return false;
+    }
+    const bool listening = m_listener->listen(address, port);
+    m_errorString = listening ? QString() : m_listener->errorString();
+    if (listening) {
+        // Accepted sockets inherit it, so even bytes sent before we accept carry a stamp.
+        ServerConnection::stampArrivals(m_listener->socketDescriptor());
+    }
+    return listening;
+}
+
+quint16 CommandServerEngine::serverPort() const
+{
+    return m_listener ? m_listener->serverPort() : 0;
+}
+
+void CommandServerEngine::stopListening()
+{
+    if (m_listener) {
+        m_listener->close();
+    }
+}
+
+void CommandServerEngine::sendToClients(const QByteArray& bytes)
+{
+    for (auto& [id, client] : m_clients) {
+        write(client, bytes);
+    }
+}
+
+void CommandServerEngine::closeClients()
+{
+    // A connection may report its close at once; forget() runs queued, so the map stays
+    // intact while we walk it.
+    for (auto& [id, client] : m_clients) {
+        client.closing = true;
+        client.connection->closeWhenSent();
+    }
+}
+
+void CommandServerEngine::setAnswering(bool answering, bool silentSet)
+{
+    m_answering = answering;
+    m_responder.setSilentSet(silentSet);
+}
+
+void CommandServerEngine::setReading(bool reading)
+{
+    m_reading = reading;
+    for (auto& [id, client] : m_clients) {
+        client.connection->setReading(reading);
+    }
+}
+
+bool CommandServerEngine::setContact(const SrcpResponder::ContactSetting& setting)
+{
+    return m_responder.setContact(setting);
+}
+
+void CommandServerEngine::accept(qintptr descriptor)
+{
+    const int id = ++m_lastConnectionId;
+    auto* connection = new ServerConnection(descriptor, this);
+    Client& client = m_clients[id];
+    client.connection = connection;
+    connection->setReading(m_reading);
+    connect(connection, &ServerConnection::received, this,
+            [this, id](const QByteArray& chunk, qint64 arrivalNs) {
+                handleChunk(id, chunk, arrivalNs);
+            });
+    connect(
+        connection, &ServerConnection::closed, this, [this, id] { forget(id); },
+        Qt::QueuedConnection);
+    m_recording->connectionOpened();
+    Q_EMIT clientConnected(id, connection->peer());
+    if (m_welcome) {
+        write(client, SrcpResponder::welcomeLine());
+    }
+}
+
+void CommandServerEngine::handleChunk(int connectionId, const QByteArray& chunk, qint64 arrivalNs)
+{
+    const auto found = m_clients.find(connectionId);
+    if (found == m_clients.end() || found->second.closing) {
+        return;
+    }
+    Client& client = found->second;
+    const QString peer = client.connection->peer();
+    QList<TrafficRecording::Entry> lines;
+    for (const LineReader::Line& line : client.reader.feed(chunk, arrivalNs)) {
+        lines.append({line.bytes, line.arrivalNs, connectionId, peer});
+    }
+    m_recording->add({chunk, arrivalNs, connectionId, peer}, lines);
+    for (const TrafficRecording::Entry& line : lines) {
+        Q_EMIT lineReceived(line.bytes, line.arrivalNs, connectionId, peer);
+        if (m_answering) {
+            const QByteArray answer = m_responder.respond(line.bytes);
+            if (!answer.isEmpty()) {
+                write(client, answer);
+            }
+        }
+    }
+    if (client.reader.isOverlong() && !client.closing) {
+        client.closing = true;
+        Q_EMIT lineTooLong(connectionId);
+        // The rest of the stream has no framing left to trust.
+        client.connection->abort();
+    }
+}
+
+void CommandServerEngine::forget(int connectionId)
+{
+    const auto found = m_clients.find(connectionId);
+    if (found == m_clients.end()) {
+        return;
+    }
+    found->second.connection->deleteLater();
+    m_clients.erase(found);
+    m_recording->connectionClosed();
+    Q_EMIT clientDisconnected(connectionId);
+}
+
+void CommandServerEngine::write(Client& client, const QByteArray& bytes)
+{
+    if (client.closing) {
+        return;
+    }
+    client.connection->write(bytes);
+    if (client.connection->unsentBytes() > MaxUnsentBytes) {
+        client.closing = true;
+        client.connection->abort();
+    }
+}

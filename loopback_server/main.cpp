@@ -1,0 +1,153 @@
+#include "command_server.h"
+#include "console_input.h"
+#include "srcp_responder.h"
+#include "termination_signals.h"
+#include "traffic_printer.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace {
+
+#ifdef _WIN32
+#define STOPPED_BY "Ctrl+C, Ctrl+Break or closing its console window stops it."
+#else
+#define STOPPED_BY "SIGTERM or SIGINT (Ctrl+C) stops it."
+#endif
+
+// Flushed per line: the output usually goes to a log file or a pipe that someone watches live.
+void print(const QByteArray& text, FILE* stream = stdout)
+{
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stream);
+    std::fflush(stream);
+}
+
+QHostAddress addressFrom(const QString& text)
+{
+    if (text == QLatin1String("localhost")) {
+        return QHostAddress(QHostAddress::LocalHost);
+    }
+    return QHostAddress(text);
+}
+
+// "--contact 1:5:1" is the console's "FB 1 5 1" in a form that needs no quoting.
+std::optional<SrcpResponder::ContactSetting> contactFromOption(const QString& value)
+{
+    QByteArray text = value.toLatin1();
+    text.replace(':', ' ');
+    return SrcpResponder::parseContactSetting("FB " + text);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kolvo-loopback-server"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A small SRCP 0.7 command server to try the test client without a layout.\n"
+        "It greets every connection, answers SET with the matching INFO line (or nothing with\n"
+        "--silent-set), GET with INFO or \"INFO -2\", and prints every received line with its\n"
+        "arrival time, the client, and the length of each turnout pulse.\n"
+        "Lines on standard input like \"FB 1 5 1\" set S88 module 1, contact 5 to "
+        "1.\n" STOPPED_BY));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption addressOption(QStringLiteral("address"),
+                                           QStringLiteral("Address to listen on."),
+                                           QStringLiteral("address"), QStringLiteral("127.0.0.1"));
+    const QCommandLineOption portOption(
+        QStringLiteral("port"), QStringLiteral("Port to listen on; 0 lets the system pick."),
+        QStringLiteral("port"), QStringLiteral("12345"));
+    const QCommandLineOption silentSetOption(
+        QStringLiteral("silent-set"),
+        QStringLiteral("Answer nothing to SET, like a strict SRCP 0.7 command port."));
+    const QCommandLineOption contactOption(
+        QStringLiteral("contact"),
+        QStringLiteral("Set an S88 contact at start, e.g. 1:5:1 (module 1 to %1, contact 1 to "
+                       "%2, value 0 or 1). Repeatable.")
+            .arg(SrcpResponder::MaxModule)
+            .arg(SrcpResponder::ContactsPerModule),
+        QStringLiteral("module:contact:value"));
+    parser.addOptions({addressOption, portOption, silentSetOption, contactOption});
+    parser.process(app);
+
+    const QHostAddress address = addressFrom(parser.value(addressOption));
+    bool portOk = false;
+    const quint16 port = parser.value(portOption).toUShort(&portOk);
+    if (address.isNull() || !portOk) {
+        print("kolvo-loopback-server: invalid --address or --port\n", stderr);
+        return 2;
+    }
+
+    CommandServer peer;
+    peer.setRecording(false);
+    peer.setWelcome(true);
+    const bool silentSet = parser.isSet(silentSetOption);
+    peer.setAnswering(silentSet ? CommandServer::Answering::SrcpSilentSet
+                                : CommandServer::Answering::Srcp);
+    for (const QString& value : parser.values(contactOption)) {
+        const auto setting = contactFromOption(value);
+        if (!setting || !peer.setContact(*setting)) {
+            print("kolvo-loopback-server: invalid --contact " + value.toLocal8Bit() + '\n', stderr);
+            return 2;
+        }
+    }
+
+    TrafficPrinter printer;
+    QObject::connect(&peer, &CommandServer::clientConnected, &peer,
+                     [&printer](int connectionId, const QString& client) {
+                         print(
+                             printer.connected(CommandServer::monotonicNs(), connectionId, client));
+                     });
+    QObject::connect(&peer, &CommandServer::clientDisconnected, &peer,
+                     [&printer](int connectionId) {
+                         print(printer.disconnected(CommandServer::monotonicNs(), connectionId));
+                     });
+    QObject::connect(&peer, &CommandServer::lineTooLong, &peer, [&printer](int connectionId) {
+        print(printer.tooLong(CommandServer::monotonicNs(), connectionId));
+    });
+    QObject::connect(&peer, &CommandServer::lineReceived, &peer,
+                     [&printer](const QByteArray& bytes, qint64 arrivalNs, int connectionId,
+                                const QString& client) {
+                         print(printer.line(bytes, arrivalNs, connectionId, client));
+                     });
+
+    ConsoleInput console;
+    QObject::connect(&console, &ConsoleInput::lineRead, &peer, [&peer](const QByteArray& line) {
+        if (LineReader::withoutLineEnd(line).trimmed().isEmpty()) {
+            return;
+        }
+        const auto setting = SrcpResponder::parseContactSetting(line);
+        if (!setting || !peer.setContact(*setting)) {
+            print("expected: FB <module> <contact> <0|1>\n", stderr);
+            return;
+        }
+        print("contact S88 " + QByteArray::number(setting->module) + ' ' +
+              QByteArray::number(setting->contact) + " = " + (setting->closed ? "1" : "0") + '\n');
+    });
+
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &app,
+                     [](int signalNumber) {
+                         print("stopping on signal " + QByteArray::number(signalNumber) + '\n');
+                         QCoreApplication::quit();
+                     });
+
+    if (!peer.listen(address, port)) {
+        print("kolvo-loopback-server: cannot listen on " + address.toString().toLocal8Bit() + ':' +
+                  QByteArray::number(port) + ": " + peer.errorString().toLocal8Bit() + '\n',
+              stderr);
+        return 1;
+    }
+    print("kolvo-loopback-server listening on " + address.toString().toLocal8Bit() + ':' +
+          QByteArray::number(peer.port()) +
+          (silentSet ? "; SET is answered with nothing" : "; SET is answered with INFO") +
+          "; type \"FB <module> <contact> <0|1>\" to set a contact\n");
+    return QCoreApplication::exec();
+}

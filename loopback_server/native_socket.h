@@ -1,0 +1,47 @@
+#pragma once
+
+// The socket handle and the few calls whose names, types or error reports differ between
+// Winsock and POSIX, for the code that works on sockets below Qt. (WIN32_LEAN_AND_MEAN and
+// NOMINMAX come from the build.)
+
+#ifdef _WIN32
+
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
+using NativeSocket = SOCKET;
+using SocketAddressLength = int;
+
+inline void closeNativeSocket(NativeSocket socket)
+{
+    ::closesocket(socket);
+}
+
+// The failed call may succeed once the socket is ready again.
+inline bool socketCallMayRetry()
+{
+    const int error = ::WSAGetLastError();
+    return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAEINPROGRESS;
+}
+
+#else
+
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using NativeSocket = int;
+using SocketAddressLength = socklen_t;
+
+inline void closeNativeSocket(NativeSocket socket)
+{
+    ::close(socket);
+}
+
+inline bool socketCallMayRetry()
+{
+    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+}
+
+#endif

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSocketNotifier;
+
+// One accepted client socket on the peer's thread, read and written through the descriptor.
+//
+// On Linux each read comes with the time the kernel queued its last byte (SO_TIMESTAMPNS),
+// converted to the monotonic clock. That is when the bytes arrived, however late this thread
+// got to run: on a loaded machine the thread may wake milliseconds after the first line of a
+// pulse and at once after the second, and stamps taken at read time would make the pulse look
+// short. Windows keeps no receive time for TCP, so there a read is stamped when this thread
+// takes it, which is as early as the peer's own thread can see it.
+class ServerConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Takes ownership of the descriptor.
+    ServerConnection(qintptr descriptor, QObject* parent);
+    ~ServerConnection() override;
+    ServerConnection(const ServerConnection&) = delete;
+    ServerConnection& operator=(const ServerConnection&) = delete;
+
+    // Asks the system to stamp what arrives on a listening socket's connections from the
+    // first byte on, even before they are accepted. Does nothing where there are no stamps.
+    static void stampArrivals(qintptr listeningDescriptor);
+
+    [[nodiscard]] QString peer() const { return m_peer; }
+    [[nodiscard]] bool isOpen() const { return m_descriptor != NoDescriptor; }
+    [[nodiscard]] qint64 unsentBytes() const { return m_unsent.size(); }
+
+    // Off: nothing is read, so the client's writes back up into the kernel buffers. A close
+    // by the client is noticed only once reading is on again.
+    void setReading(bool reading);
+    void write(const QByteArray& bytes);
+    // Closes once everything written so far has gone out.
+    void closeWhenSent();
+    // Closes now; what the kernel has not taken yet is dropped.
+    void abort();
+
+Q_SIGNALS:
+    void received(const QByteArray& bytes, qint64 arrivalNs);
+    void closed();
+
+private:
+    static constexpr qintptr NoDescriptor = -1;
+
+    void readAvailable();
+    void sendUnsent();
+    // Lines of one connection arrive in order; their stamps must say so too.
+    [[nodiscard]] qint64 inOrder(qint64 arrivalNs);
+
+    qintptr m_descriptor;
+    QString m_peer;
+    QSocketNotifier* m_readNotifier = nullptr;
+    QSocketNotifier* m_writeNotifier = nullptr;
+    QByteArray m_unsent;
+    bool m_closeWhenSent = false;
+    qint64 m_lastArrivalNs = 0;
+};

@@ -1,0 +1,81 @@
+#include "traffic_recording.h"
+
+#include <QMutexLocker>
+
+#include <chrono>
+
+qint64 TrafficRecording::monotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void TrafficRecording::setEnabled(bool enabled)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_enabled = enabled;
+}
+
+void TrafficRecording::add(const Entry& chunk, const QList<Entry>& completedLines)
+{
+    const QMutexLocker lock(&m_mutex);
+    if (m_enabled) {
+        m_chunks.append(chunk);
+        m_lines.append(completedLines);
+    }
+}
+
+void TrafficRecording::connectionOpened()
+{
+    const QMutexLocker lock(&m_mutex);
+    ++m_connectionCount;
+    ++m_activeConnections;
+}
+
+void TrafficRecording::connectionClosed()
+{
+    const QMutexLocker lock(&m_mutex);
+    --m_activeConnections;
+}
+
+void TrafficRecording::clear()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_chunks.clear();
+    m_lines.clear();
+}
+
+QByteArray TrafficRecording::receivedBytes() const
+{
+    const QMutexLocker lock(&m_mutex);
+    QByteArray all;
+    for (const Entry& chunk : m_chunks) {
+        all += chunk.bytes;
+    }
+    return all;
+}
+
+QList<TrafficRecording::Entry> TrafficRecording::chunks() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_chunks;
+}
+
+QList<TrafficRecording::Entry> TrafficRecording::lines() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_lines;
+}
+
+int TrafficRecording::connectionCount() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_connectionCount;
+}
+
+int TrafficRecording::activeConnections() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_activeConnections;
+}

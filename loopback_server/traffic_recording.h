@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QString>
+
+// What the peer has received, written by the peer's thread and read by the test's thread.
+class TrafficRecording
+{
+public:
+    struct Entry
+    {
+        QByteArray bytes;
+        qint64 arrivalNs = 0; // when the last byte reached the kernel, on monotonicNs()'s clock
+        int connectionId = 0;
+        QString peer; // "address:port" of the client
+    };
+
+    // steady_clock, the same clock as CLOCK_MONOTONIC, so a client's own stamps compare.
+    [[nodiscard]] static qint64 monotonicNs();
+
+    void setEnabled(bool enabled);
+    // One step, so a reader never sees a chunk without the lines it completed.
+    void add(const Entry& chunk, const QList<Entry>& completedLines);
+    void connectionOpened();
+    void connectionClosed();
+    void clear();
+
+    [[nodiscard]] QByteArray receivedBytes() const;
+    [[nodiscard]] QList<Entry> chunks() const;
+    [[nodiscard]] QList<Entry> lines() const;
+    [[nodiscard]] int connectionCount() const;
+    [[nodiscard]] int activeConnections() const;
+
+private:
+    mutable QMutex m_mutex;
+    bool m_enabled = true;
+    QList<Entry> m_chunks;
+    QList<Entry> m_lines;
+    int m_connectionCount = 0;
+    int m_activeConnections = 0;
+};

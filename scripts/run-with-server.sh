@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# `make run`: starts the window, with the bundled loopback server behind it when no command
+# server listens on 127.0.0.1:12345 yet. A server that already listens is left alone.
+# Usage: scripts/run-with-server.sh BIN_DIR
+set -euo pipefail
+
+bin_dir=${1:?usage: $0 BIN_DIR}
+host=127.0.0.1
+port=12345
+log="$(dirname "$bin_dir")/loopback-server.log"
+server_pid=""
+window_pid=""
+
+# ss asks the kernel without connecting, so a real server sees no stray connection; bash's
+# /dev/tcp is the fallback where ss is missing.
+listening() {
+    if command -v ss >/dev/null 2>&1; then
+        ss -Htln "sport = :$port" | grep -q .
+    else
+        (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null
+    fi
+}
+
+source "$(dirname "$0")/lib/stop-pid.sh"
+
+cleanup() {
+    if [[ -n $window_pid ]]; then
+        stop_pid "$window_pid"
+    fi
+    if [[ -n $server_pid ]]; then
+        stop_pid "$server_pid"
+        echo "run-with-server: loopback server stopped"
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+if [[ ! -x $bin_dir/kolvo-testclient ]]; then
+    echo "run-with-server: $bin_dir/kolvo-testclient not found; build it first (make build)" >&2
+    exit 1
+fi
+
+if listening; then
+    echo "run-with-server: a server already listens on $host:$port; using it"
+else
+    echo "run-with-server: loopback server output goes to $log"
+    "$bin_dir/kolvo-loopback-server" --address "$host" --port "$port" </dev/null >"$log" 2>&1 &
+    server_pid=$!
+    # "verbinden" should connect at once, so the window waits until the server listens.
+    for _ in $(seq 50); do
+        grep -q "listening on" "$log" 2>/dev/null && break
+        kill -0 "$server_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if grep -q "listening on" "$log" 2>/dev/null; then
+        echo "run-with-server: loopback server (pid $server_pid) listens on $host:$port"
+    else
+        echo "run-with-server: the loopback server is not listening; its output:" >&2
+        cat "$log" >&2
+        if ! kill -0 "$server_pid" 2>/dev/null; then
+            wait "$server_pid" 2>/dev/null || true
+            server_pid=""
+        fi
+    fi
+fi
+
+# In the background so INT and TERM reach the traps at once rather than after the window.
+"$bin_dir/kolvo-testclient" &
+window_pid=$!
+status=0
+wait "$window_pid" || status=$?
+window_pid=""
+exit "$status"

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a cross-built Windows test program under Wine: CTest's emulator for the Windows build.
+# Usage: wine-run.sh PROGRAM.exe [ARGS...]
+# Qt Test's own output does not reach a pipe from inside Wine, so a test (tst_*) writes its
+# log to a file that is printed afterwards. The exit code is the program's.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../lib/wine-env.sh"
+
+program=${1:?usage: $0 PROGRAM.exe [ARGS...]}
+shift
+qt_bin=${KOLVO_WIN_QT_BIN:-$(sed -n 's/^Qt6_DIR:PATH=\(.*\)\/lib\/cmake\/Qt6$/\1/p' \
+    "$(dirname "$(realpath "$program")")/../CMakeCache.txt" 2>/dev/null)/bin}
+export WINEPATH
+WINEPATH=$(kolvo_wine_dll_path "$qt_bin")
+kolvo_wine_prefix
+
+# Wine does not hand QT_* variables on to the program; the platform goes into the prefix's
+# own environment instead, which every program started in it reads.
+kolvo_wine_set_environment QT_QPA_PLATFORM "${QT_QPA_PLATFORM:-}"
+
+log=$(mktemp "${TMPDIR:-/tmp}/wine-run.XXXXXX")
+trap 'rm -f "$log"' EXIT
+case "$(basename "$program") $*" in
+tst_*" -o "* | tst_*" -o") "$WINE" "$program" "$@" ;;
+tst_*) "$WINE" "$program" "$@" -o "$log,txt" ;;
+*) "$WINE" "$program" "$@" ;;
+esac
+status=$?
+cat "$log"
+exit $status

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "command_server.h"
+#include "handler_runner.h"
+#include "loco_command.h"
+#include "log_pane.h"
+#include "tclient_socket.h"
+#include "tform1.h"
+#include "tstatus_bar.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+#include <QTest>
+
+#include <memory>
+
+// A fresh window as the program starts it, the operator's error display replaced by a
+// recorder, and a loopback peer on its own thread that records every byte the window sends.
+struct WindowFixture
+{
+    QStringList shownMessages;
+    CommandServer peer;
+    std::unique_ptr<TForm1> form;
+
+    WindowFixture()
+    {
+        resetLocoState();
+        applicationHandlers().setDisplay(
+            [this](const QString& message) { shownMessages << message; });
+        form = std::make_unique<TForm1>();
+    }
+
+    ~WindowFixture()
+    {
+        form.reset();
+        applicationHandlers().setDisplay({});
+    }
+
+    WindowFixture(const WindowFixture&) = delete;
+    WindowFixture& operator=(const WindowFixture&) = delete;
+
+    [[nodiscard]] QStringList log() const { return form->Memo1->entries(); }
+    [[nodiscard]] QString status() const { return form->StatusBar1->panelText(); }
+
+    // Points the edits at the peer, presses "verbinden" and waits until the window has been
+    // told the connection is up.
+    [[nodiscard]] bool connectToPeer()
+    {
+        if (peer.port() == 0 && !peer.listen()) {
+            return false;
+        }
+        form->Hostedit->setText(QStringLiteral("127.0.0.1"));
+        form->PortEdit->setText(QString::number(peer.port()));
+        const qsizetype before = log().size();
+        form->VerbindenButton->click();
+        return QTest::qWaitFor([&] {
+            return form->ClientSocket1->Active() && log().size() >= before + 2 &&
+                   peer.activeConnections() > 0;
+        });
+    }
+
+    // Waits until the peer has received exactly `expected` in total.
+    [[nodiscard]] bool peerReceived(const QByteArray& expected, int timeoutMs = 5000)
+    {
+        (void)QTest::qWaitFor([&] { return peer.receivedBytes().size() >= expected.size(); },
+                              timeoutMs);
+        return peer.receivedBytes() == expected;
+    }
+};
