@@ -32,14 +32,42 @@ endif()
 # Both link only system libraries; the $ORIGIN path qt_standard_project_setup() adds would only
 # let a stray library next to the binary be loaded.
 set_target_properties(kolvo-testclient kolvo-loopback-server PROPERTIES INSTALL_RPATH "")
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.desktop
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.kolvo.testclient.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.kolvo.testclient.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Changelog and manual pages go in compressed as Debian wants them. -n leaves out the name and
+# time stamp, so the same sources give the same bytes in every build.
+set(kolvo_gzipped_docs)
+foreach(doc changelog kolvo-testclient.1 kolvo-loopback-server.1)
+    set(gzipped ${CMAKE_CURRENT_BINARY_DIR}/packaging/${doc}.gz)
+    add_custom_command(OUTPUT ${gzipped}
+        COMMAND gzip -9n -c ${PROJECT_SOURCE_DIR}/packaging/${doc} > ${gzipped}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${doc}
+        VERBATIM)
+    list(APPEND kolvo_gzipped_docs ${gzipped})
+endforeach()
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packaging)
+add_custom_target(kolvo-gzipped-docs ALL DEPENDS ${kolvo_gzipped_docs})
+# The package's own name, not the project's that CMAKE_INSTALL_DOCDIR would use.
+set(kolvo_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/kolvo-testclient)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
+              ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz
+        DESTINATION ${kolvo_doc_dir})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/kolvo-testclient.1.gz
+              ${CMAKE_CURRENT_BINARY_DIR}/packaging/kolvo-loopback-server.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Directories in the package are 0755 whatever the umask of the one who builds it.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 # dpkg-shlibdeps reads the libraries the binaries link, so Depends matches the Qt we built with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The fixed layout is measured in Liberation Sans; wider substitutes clip captions. The Wayland
