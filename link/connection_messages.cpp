@@ -29,6 +29,14 @@ QString connectionFailureMessage(QAbstractSocket::SocketError error, const QStri
     }
 }
 
+QAbstractSocket::SocketError commonFault(QAbstractSocket::SocketError reported, bool writeFailed)
+{
+    if (reported == QAbstractSocket::NetworkError && writeFailed) {
+        return QAbstractSocket::RemoteHostClosedError;
+    }
+    return reported;
+}
+
 QString invalidPortMessage(int port)
 {
     return QStringLiteral("Die Portnummer %1 liegt nicht zwischen 1 und 65535.").arg(port);

@@ -9,3 +9,10 @@
                                                const QString& systemText);
 
 [[nodiscard]] QString invalidPortMessage(int port);
+
+// Qt names one fault after the platform: a reset that a write runs into is RemoteHostClosedError
+// on Unix but NetworkError ("Unable to write") on Windows, where a read that finds the same reset
+// reports RemoteHostClosedError too. This gives such a fault its common name, so the operator
+// reads one message for it everywhere.
+[[nodiscard]] QAbstractSocket::SocketError commonFault(QAbstractSocket::SocketError reported,
+                                                       bool writeFailed);

@@ -83,8 +83,13 @@ void TClientSocket::handleConnected()
 void TClientSocket::handleError()
 {
     m_connectTimer.stop();
-    const QString message = connectionFailureMessage(m_socket->error(), m_openedHost, m_openedPort,
-                                                     m_socket->errorString());
+    // Qt reports a failed write while the connection still counts as open and the bytes still
+    // wait in its buffer.
+    const bool writeFailed =
+        m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() > 0;
+    const QString message =
+        connectionFailureMessage(commonFault(m_socket->error(), writeFailed), m_openedHost,
+                                 m_openedPort, m_socket->errorString());
     if (m_socket->isOpen()) {
         m_unreadAfterFailure += m_socket->readAll();
     }

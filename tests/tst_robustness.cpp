@@ -460,15 +460,7 @@ private Q_SLOTS:
                  "the close came after the pulse had ended: machine too busy for this check");
 
         QTRY_COMPARE(w.shownMessages.size(), 1);
-        // Qt on Windows reports a reset that a write runs into as a network error ("Unable to
-        // write"); a reset that a read finds, and every other platform, as the server's close.
-#ifdef _WIN32
-        const QString endingShown = ending == ServerEnding::Reset ? QStringLiteral("Netzwerkfehler")
-                                                                  : QStringLiteral("beendet");
-#else
-        const QString endingShown = QStringLiteral("beendet");
-#endif
-        QVERIFY2(w.shownMessages.first().contains(endingShown),
+        QVERIFY2(w.shownMessages.first().contains(QStringLiteral("beendet")),
                  qPrintable(w.shownMessages.first()));
         QVERIFY(w.shownMessages.first().contains(QString::number(server.port())));
         QVERIFY(!w.form->ClientSocket1->Active());
@@ -542,7 +534,12 @@ private Q_SLOTS:
     void manyConnectCyclesLeaveNothingBehind()
     {
         QFETCH(bool, serverListens);
-        constexpr int Cycles = 200;
+        // Windows refuses a connect only after about 2 s of retries (Wine at once): the cycles
+        // stop at whichever bound comes first, and enough of them are still done for a leak of
+        // one handle per cycle to show.
+        constexpr int MaxCycles = 200;
+        constexpr int MinCycles = 10;
+        constexpr auto CyclesTimeBudget = std::chrono::seconds(40);
         WindowFixture w;
         QVERIFY(w.peer.listen());
         if (!serverListens) {
@@ -564,8 +561,12 @@ private Q_SLOTS:
         QTRY_COMPARE(w.peer.activeConnections(), 0);
         const qsizetype handlesBefore = openHandles();
 
-        for (int i = 0; i < Cycles; ++i) {
-            QVERIFY2(cycle(), qPrintable(QStringLiteral("cycle %1").arg(i)));
+        const Clock::time_point started = Clock::now();
+        int cycles = 0;
+        while (cycles < MaxCycles &&
+               (cycles < MinCycles || Clock::now() - started < CyclesTimeBudget)) {
+            QVERIFY2(cycle(), qPrintable(QStringLiteral("cycle %1").arg(cycles)));
+            ++cycles;
         }
 
         QTRY_COMPARE(w.peer.activeConnections(), 0);
@@ -573,14 +574,14 @@ private Q_SLOTS:
         QVERIFY(!w.form->ClientSocket1->Active());
         if (serverListens) {
             QVERIFY(w.shownMessages.isEmpty());
-            QTRY_COMPARE(w.peer.connectionCount(), Cycles + 1);
-            QCOMPARE(w.log().count(QStringLiteral("Client  -   mit Server verbunden")), Cycles + 1);
+            QTRY_COMPARE(w.peer.connectionCount(), cycles + 1);
+            QCOMPARE(w.log().count(QStringLiteral("Client  -   mit Server verbunden")), cycles + 1);
         } else {
-            QCOMPARE(w.shownMessages.size(), Cycles + 1);
+            QCOMPARE(w.shownMessages.size(), cycles + 1);
             for (const QString& message : std::as_const(w.shownMessages)) {
                 QVERIFY(message.contains(QStringLiteral("abgelehnt")));
             }
-            QCOMPARE(w.log(), QStringList(Cycles + 1, QString()));
+            QCOMPARE(w.log(), QStringList(cycles + 1, QString()));
         }
     }
 
