@@ -12,21 +12,32 @@ PKG_DIR     ?= build-pkg
 # The Windows build: cross-compiled with mingw-w64 against a Qt built once from Debian's own
 # source (cached outside the tree), tested under Wine, packed as a zip and an installer.
 WIN_DIR     ?= build-win
+# Where released downloads are collected, with their checksums.
+DIST_DIR    ?= dist
 FUZZ_SECONDS ?= 60
+# The one version number lives in CMake's project(); everything else takes it from there.
+VERSION     := $(shell sed -n 's/^project.kolvo_testclient VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DEB_ARCH    := $(shell dpkg --print-architecture 2>/dev/null)
+DEB_FILE     = $(PKG_DIR)/kolvo-testclient_$(VERSION)_$(DEB_ARCH).deb
+# Tools stamp their output with this time instead of the clock, so two builds of one commit
+# give the same bytes.
+export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 
 PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file
-PKG_CHECK_PACKAGES := debootstrap
+PKG_CHECK_PACKAGES := debootstrap lintian appstream desktop-file-utils man-db
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
-               g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation tcpdump
+               g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
+               fontconfig python3 strip-nondeterminism
 SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
 .PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean \
-        package-check-deps package-check windows-deps windows windows-test
+        package-check-deps package-check windows-deps windows windows-test shellcheck reuse \
+        release release-deps
 
 all: build
 
@@ -95,27 +106,38 @@ package: deps $(PKG_DIR)/build.ninja
 package-check-deps:
 	$(call install-missing,$(PKG_CHECK_PACKAGES))
 
-# Installs the .deb into a clean Debian 12 root cached outside the tree, runs both programs
-# there and removes it again: the package's own dependencies must be enough. Needs root for
-# debootstrap, chroot and mount.
+# Validates the .deb and its metadata, then installs it into a clean Debian 12 root cached
+# outside the tree, runs both programs there and removes it again: the package's own
+# dependencies must be enough. Only that second step runs as root, for debootstrap, chroot and
+# mount.
 package-check: package package-check-deps
-	$(SUDO) packaging/checks/package-check.sh $(PKG_DIR)/kolvo-testclient_1.0_amd64.deb
+	packaging/checks/validate-package.sh $(DEB_FILE) .
+	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE)
 
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
 
-# Qt's own toolchain file finds the cross-built Qt and chains ours for the compilers.
+# Qt's own toolchain file finds the cross-built Qt and chains ours for the compilers. A build
+# folder made against another Qt (Debian's moved on) starts afresh: its cache keeps old paths.
 windows: windows-deps
 	@qt=$$(scripts/windows/build-qt-mingw.sh) && \
+	toolchain=$$qt/lib/cmake/Qt6/qt.toolchain.cmake && \
+	if [ -f $(WIN_DIR)/CMakeCache.txt ] && \
+	   ! grep -qxF "CMAKE_TOOLCHAIN_FILE:FILEPATH=$$toolchain" $(WIN_DIR)/CMakeCache.txt; then \
+	    echo "$(WIN_DIR) was configured against another Qt; configuring it afresh"; \
+	    rm -rf $(WIN_DIR)/CMakeCache.txt $(WIN_DIR)/CMakeFiles; \
+	fi && \
 	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
-	    -DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
-	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/mingw-w64-x86_64.cmake
+	    -DCMAKE_TOOLCHAIN_FILE=$$toolchain \
+	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/mingw-w64-x86_64.cmake \
+	    -DKOLVO_QT_SOURCE=$$(dirname "$$qt")/source-$${qt##*-}
 	cmake --build $(WIN_DIR) -j $(JOBS)
 	cd $(WIN_DIR) && cpack
 
-windows-test: windows
+# The installer check times the pulse with the Linux loopback server, hence the Linux build.
+windows-test: windows build
 	cd $(WIN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
-	packaging/checks/installer-check.sh $(WIN_DIR)
+	packaging/checks/installer-check.sh $(WIN_DIR) $(BUILD_DIR)/bin
 
 format: deps
 	clang-format -i $(SOURCES)
@@ -123,8 +145,24 @@ format: deps
 format-check: deps
 	clang-format --dry-run --Werror $(SOURCES)
 
-lint: configure
+lint: configure shellcheck
 	clang-tidy -p $(BUILD_DIR) --quiet $(LINT_SOURCES)
 
+shellcheck:
+	$(call install-missing,shellcheck)
+	shellcheck $$(git ls-files '*.sh')
+
+# Licence and copyright of every file, as the REUSE specification asks.
+reuse:
+	$(call install-missing,reuse)
+	reuse lint
+
+release-deps:
+	$(call install-missing,git gzip tar coreutils diffoscope)
+
+# Every download of this commit in $(DIST_DIR), with SHA256SUMS.
+release: release-deps package windows
+	scripts/release.sh $(DIST_DIR) $(DEB_FILE) $(WIN_DIR) $(VERSION)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(PKG_DIR) $(WIN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(PKG_DIR) $(WIN_DIR) $(DIST_DIR)

@@ -22,6 +22,7 @@ else()
 endif()
 install(TARGETS kolvo-testclient kolvo-loopback-server RUNTIME DESTINATION ${KOLVO_PROGRAM_DESTINATION})
 set(CPACK_STRIP_FILES ON)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/ReproduciblePackages.cmake)
 
 if(WIN32)
     include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)

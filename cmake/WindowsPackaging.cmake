@@ -19,6 +19,9 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     endif()
     file(REAL_PATH "${runtime_path}" runtime_path)
     install(FILES "${runtime_path}" DESTINATION .)
+    string(REGEX REPLACE "[-_].*" "" runtime_name ${runtime})
+    string(REPLACE "+" "x" runtime_name ${runtime_name})
+    set(runtime_${runtime_name} "${runtime_path}")
 endforeach()
 
 # Qt's and the compiler's libraries come with their symbol tables, two thirds of their size;
@@ -31,25 +34,60 @@ install(CODE "
                         COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 
+# The licences of everything the downloads hold, with a note of which covers what and where the
+# exact Qt source is. Each runtime library's licence is its Debian package's copyright file.
+# KOLVO_QT_SOURCE is the folder with the Qt source package the libraries were built from.
+set(KOLVO_QT_SOURCE "" CACHE PATH "Folder with the Debian source package of the Windows Qt")
+file(GLOB qt_dsc "${KOLVO_QT_SOURCE}/qt6-base_*.dsc")
+if(NOT qt_dsc OR NOT EXISTS "${KOLVO_QT_SOURCE}/configure-options.txt")
+    message(FATAL_ERROR "KOLVO_QT_SOURCE must name the folder that holds the Qt source package "
+                        "and configure-options.txt (scripts/windows/build-qt-mingw.sh makes it)")
+endif()
+get_filename_component(qt_dsc "${qt_dsc}" NAME)
+string(REGEX REPLACE "^qt6-base_(.*)\\.dsc$" "\\1" KOLVO_QT_DEBIAN_VERSION "${qt_dsc}")
+set(KOLVO_QT_VERSION ${Qt6Core_VERSION})
+set(KOLVO_QT_SOURCE_ARCHIVE "qt6-base-${KOLVO_QT_DEBIAN_VERSION}-source.tar")
+file(STRINGS "${KOLVO_QT_SOURCE}/configure-options.txt" qt_options)
+list(TRANSFORM qt_options PREPEND "        ")
+list(JOIN qt_options "\n" KOLVO_QT_OPTIONS)
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpfullversion
+                OUTPUT_VARIABLE KOLVO_COMPILER_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE)
+set(KOLVO_COMPILER_VERSION "g++ ${KOLVO_COMPILER_VERSION}")
+set(licenses ${CMAKE_BINARY_DIR}/licenses)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/licenses-README.txt.in ${licenses}/README.txt @ONLY)
+
+function(kolvo_debian_copyright file output)
+    execute_process(COMMAND dpkg-query -S "${file}" OUTPUT_VARIABLE owner RESULT_VARIABLE failed
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX REPLACE "[:,].*" "" owner "${owner}")
+    if(failed OR NOT EXISTS /usr/share/doc/${owner}/copyright)
+        message(FATAL_ERROR "No Debian copyright file for ${file}")
+    endif()
+    configure_file(/usr/share/doc/${owner}/copyright ${licenses}/${output} COPYONLY)
+endfunction()
+kolvo_debian_copyright("${runtime_libstdcxx}" gcc-runtime-copyright.txt)
+kolvo_debian_copyright("${runtime_libwinpthread}" mingw-w64-copyright.txt)
+configure_file(/usr/share/doc/libqt6core6/copyright ${licenses}/Qt-copyright.txt COPYONLY)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSES/GPL-3.0-or-later.txt ${licenses}/GPL-3.0.txt COPYONLY)
+configure_file(/usr/share/common-licenses/LGPL-3 ${licenses}/LGPL-3.0.txt COPYONLY)
+install(DIRECTORY ${licenses}/ DESTINATION licenses)
+
 set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_FILE_NAME "kolvo-testclient-${PROJECT_VERSION}-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Kolvo Testclient")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "kolvo-testclient")
 
-# A 64-bit, Unicode installer: it runs where only 64-bit Windows programs do, installs into the
-# 64-bit Program Files, and the umlaut of the product name survives.
-set(CPACK_NSIS_DEFINES "Unicode true\nTarget amd64-unicode")
+# Our own installer script (nsis/NSIS.template.in): German, our licence on its licence page, a
+# finish page that offers to start the window, and a full entry in the list of installed
+# programs. Its Start-menu folder holds the window and the loopback server in a console window
+# that shows every line it receives, to try the window without a layout.
+list(PREPEND CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR}/windows/nsis)
 set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS -INPUTCHARSET UTF8)
-set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSES/GPL-3.0-or-later.txt)
 set(CPACK_NSIS_PACKAGE_NAME "${KOLVO_PRODUCT_NAME}")
 set(CPACK_NSIS_DISPLAY_NAME "${KOLVO_PRODUCT_NAME}")
 set(CPACK_NSIS_MUI_ICON "${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.ico")
 set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.ico")
 set(CPACK_NSIS_INSTALLED_ICON_NAME "kolvo-testclient.exe")
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
-
-# Start menu: the window, and the loopback server in a console window that shows every line it
-# receives, to try the window without a layout. Both shortcuts take their program's own icon.
-set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
-set(CPACK_PACKAGE_EXECUTABLES kolvo-testclient "${KOLVO_PRODUCT_NAME}")
-set(CPACK_NSIS_MENU_LINKS kolvo-loopback-server.exe "Kolvo Loopback-Server zum Ausprobieren")
+set(CPACK_KOLVO_SERVER_MENU_NAME "Kolvo Loopback-Server zum Ausprobieren")
+set(CPACK_KOLVO_COPYRIGHT "Copyright (C) 2026 Kolvo Testclient contributors, GPL-3.0-or-later")

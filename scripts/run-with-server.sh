@@ -21,8 +21,10 @@ listening() {
     fi
 }
 
+# shellcheck source=lib/stop-pid.sh
 source "$(dirname "$0")/lib/stop-pid.sh"
 
+# shellcheck disable=SC2317 # run by the EXIT trap
 cleanup() {
     if [[ -n $window_pid ]]; then
         stop_pid "$window_pid"

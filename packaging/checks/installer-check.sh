@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # The Windows installer as a user meets it, under Wine on a virtual X display: it installs
 # silently, the installed window starts and shows its title, "verbinden" connects to the
-# installed loopback server, a turnout pulse reaches the server with at least 300 ms between
-# its two lines, and the silent uninstall removes the program again.
-# The pulse is timed on the wire, from the kernel's capture stamps on the loopback interface:
-# the Windows server can only stamp a line when its thread gets to it, which may be
-# milliseconds late.
-# Usage: packaging/checks/installer-check.sh BUILD_DIR
+# installed loopback server, a turnout pulse reaches a server with at least 300 ms between its
+# two lines, and the silent uninstall removes the program again.
+# The pulse is timed by the Linux build of the loopback server, which stamps each line with the
+# time the kernel received it: the Windows server can only stamp a line when its thread gets to
+# it, which may be milliseconds late. Runs as a normal user.
+# Usage: packaging/checks/installer-check.sh WINDOWS_BUILD_DIR LINUX_BIN_DIR
 set -euo pipefail
 
-build=$(realpath "${1:?usage: $0 BUILD_DIR}")
+usage="usage: $0 WINDOWS_BUILD_DIR LINUX_BIN_DIR"
+build=$(realpath "${1:?$usage}")
+linux_server=$(realpath "${2:?$usage}")/kolvo-loopback-server
 here=$(cd "$(dirname "$0")" && pwd)
+[ -x "$linux_server" ] || { echo "installer-check: no $linux_server; run 'make build'" >&2; exit 1; }
 
 # Everything below runs on a display of its own, which xvfb-run stops by its process id.
 if [ -z "${KOLVO_ON_OWN_DISPLAY:-}" ]; then
@@ -22,14 +25,17 @@ installer=$(find "$build" -maxdepth 1 -name 'kolvo-testclient-*-win64.exe' | hea
 [ -n "$installer" ] || { echo "installer-check: no installer in $build; run 'make windows'" >&2; exit 1; }
 
 # A prefix of its own, new each run, so the install is a first install and nothing is left.
+# shellcheck source=../../scripts/lib/wine-env.sh
 source "$here/../../scripts/lib/wine-env.sh"
+# shellcheck source=../../scripts/lib/stop-pid.sh
+source "$here/../../scripts/lib/stop-pid.sh"
 export WINEPREFIX=$build/wine-installer-check
 rm -rf "$WINEPREFIX"
 work=$(mktemp -d)
-server_pid="" window_pid="" capture_pid=""
+server_pid="" window_pid="" timing_pid=""
 cleanup() {
-    for pid in $window_pid $server_pid $capture_pid; do
-        kill "$pid" 2>/dev/null || true
+    for pid in $window_pid $server_pid $timing_pid; do
+        stop_pid "$pid"
     done
     "$WINESERVER" -k 2>/dev/null || true
     rm -rf "$work"
@@ -39,7 +45,9 @@ trap cleanup EXIT
 step() { printf 'installer-check: %s\n' "$*"; }
 fail() {
     printf 'installer-check: FAILED: %s\n' "$*" >&2
-    [ -f "$work/server.log" ] && { echo "--- server output" >&2; cat "$work/server.log" >&2; }
+    for log in "$work"/*server.log; do
+        [ -f "$log" ] && { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
+    done
     exit 1
 }
 # Polls a condition twice a second for at most $1 seconds.
@@ -70,16 +78,27 @@ for link in "Testclient für Kolvo-Server.lnk" "Kolvo Loopback-Server zum Auspro
 done
 step "installed: programs, libraries and both Start-menu entries are there"
 
-# A port of its own, typed into the window as an operator would.
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# The installed server starts and greets a client.
+port=$(free_port)
 "$WINE" "$install_dir/kolvo-loopback-server.exe" --address 127.0.0.1 --port "$port" \
-    </dev/null >"$work/server.log" 2>&1 &
+    </dev/null >"$work/installed-server.log" 2>&1 &
 server_pid=$!
-wait_for 60 grep -q "listening on" "$work/server.log" || fail "the loopback server did not start"
-step "loopback server listens on 127.0.0.1:$port"
-timeout 300 tcpdump -i lo -n -tt -l -U -A "tcp dst port $port" >"$work/wire.log" 2>"$work/capture.log" &
-capture_pid=$!
-wait_for 20 grep -q "listening on" "$work/capture.log" || fail "tcpdump did not start capturing"
+wait_for 60 grep -q "listening on" "$work/installed-server.log" || fail "the installed loopback server did not start"
+exec 3<>"/dev/tcp/127.0.0.1/$port"
+IFS= read -r -t 20 welcome <&3 || fail "the installed loopback server sent no welcome line"
+exec 3<&-
+step "the installed loopback server listens on 127.0.0.1:$port and greets: ${welcome%$'\r'}"
+
+# The window pulses a turnout to the Linux server, which times it; the port is typed into the
+# window as an operator would.
+timing_port=$(free_port)
+"$linux_server" --address 127.0.0.1 --port "$timing_port" </dev/null >"$work/timing-server.log" 2>&1 &
+timing_pid=$!
+wait_for 20 grep -q "listening on" "$work/timing-server.log" || fail "the timing server did not start"
 
 "$WINE" "$install_dir/kolvo-testclient.exe" >"$work/window.log" 2>&1 &
 window_pid=$!
@@ -92,30 +111,23 @@ step "the window shows its title \"$title\""
 xdotool windowfocus --sync "$window" 2>/dev/null || true
 sleep 1
 xdotool key --clearmodifiers ctrl+a
-xdotool type --delay 50 "$port"
+xdotool type --delay 50 "$timing_port"
 xdotool key Tab space
-wait_for 20 grep -q " connected" "$work/server.log" || fail "\"verbinden\" did not connect"
+wait_for 20 grep -q " connected" "$work/timing-server.log" || fail "\"verbinden\" did not connect"
 step "\"verbinden\" connected"
 
 xdotool key Tab Tab space
-wait_for 20 grep -q "pulse" "$work/server.log" || fail "no turnout pulse reached the server"
-grep -q 'SET GA M 1 0 1 -1' "$work/server.log" || fail "the switch-on line is not the straight route's"
-grep -q 'SET GA M 1 0 0 -1' "$work/server.log" || fail "the switch-off line is missing"
-kill -INT "$capture_pid" 2>/dev/null || true
-wait "$capture_pid" 2>/dev/null || true
-capture_pid=""
-# Each packet's header line starts with its stamp; its payload follows as text.
-gap=$(awk '/^[0-9]+\.[0-9]+ IP / { stamp = $1 }
-           /SET GA M 1 0 1 -1/ && !on { on = stamp }
-           /SET GA M 1 0 0 -1/ && !off { off = stamp }
-           END { if (on && off) printf "%.3f", (off - on) * 1000 }' "$work/wire.log")
-[ -n "$gap" ] || fail "the capture holds no turnout pulse"
-awk -v gap="$gap" 'BEGIN { exit !(gap >= 300) }' || fail "the pulse lasted only $gap ms on the wire"
-step "turnout pulse: $gap ms on the wire between the switch-on and the switch-off line" \
-    "($(sed -n 's/.*pulse \([0-9.]*\) ms.*/\1/p' "$work/server.log" | head -1) ms as the server stamped it)"
+wait_for 20 grep -q "pulse" "$work/timing-server.log" || fail "no turnout pulse reached the server"
+grep -q 'SET GA M 1 0 1 -1' "$work/timing-server.log" || fail "the switch-on line is not the straight route's"
+grep -q 'SET GA M 1 0 0 -1' "$work/timing-server.log" || fail "the switch-off line is missing"
+gap=$(sed -n 's/.*pulse \([0-9.]*\) ms.*/\1/p' "$work/timing-server.log" | head -1)
+awk -v gap="$gap" 'BEGIN { exit !(gap >= 300) }' || fail "the pulse lasted only $gap ms at the server"
+step "turnout pulse: $gap ms between the switch-on and the switch-off line, as the kernel received them"
 
-kill "$window_pid" "$server_pid" 2>/dev/null || true
-window_pid="" server_pid=""
+for pid in $window_pid $server_pid $timing_pid; do
+    stop_pid "$pid"
+done
+window_pid="" server_pid="" timing_pid=""
 "$WINESERVER" -k 2>/dev/null || true
 
 step "uninstalling silently"

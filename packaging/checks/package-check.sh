@@ -120,6 +120,7 @@ remove_tree() {
     rm -rf --one-file-system "$dir"
 }
 
+# shellcheck source=../../scripts/lib/stop-pid.sh
 source "$(dirname "$0")/../../scripts/lib/stop-pid.sh"
 
 # Runs in the background and waits, so INT and TERM reach the traps at once rather than after

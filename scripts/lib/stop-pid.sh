@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the scripts that start helper processes: stops one of them by its process id.
 # stop_pid PID [SECONDS]: TERM first, KILL if it is still there after SECONDS (default 5).
 stop_pid() {

@@ -1,17 +1,32 @@
+# shellcheck shell=bash
 # Sourced by the Windows scripts: one Wine set-up for tests, benchmarks and the installer check.
 # A 64-bit prefix of our own in the cache (its first start takes a while), no Mono or Gecko
 # prompts, and Wine's own chatter off.
-WINE=${WINE:-/usr/lib/wine/wine64}
-WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
+
+# Debian's wine64 puts its launcher outside PATH; other installs put it on PATH.
+kolvo_find_wine_program() {
+    local name=$1 candidate
+    for candidate in "$(command -v "$name" 2>/dev/null)" \
+        "$(dpkg-query -L wine64 2>/dev/null | grep -m1 "/$name\$")"; do
+        [ -n "$candidate" ] && [ -x "$candidate" ] && { printf '%s' "$candidate"; return 0; }
+    done
+    echo "wine-env: no $name found; install the package wine64" >&2
+    return 1
+}
+WINE=${WINE:-$(kolvo_find_wine_program wine64)}
+WINESERVER=${WINESERVER:-$(kolvo_find_wine_program wineserver64 || kolvo_find_wine_program wineserver)}
 export WINEARCH=win64
-export WINEPREFIX=${WINEPREFIX:-${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/wine-prefix}
+# Tests run in a prefix of their own: the platform they set in its environment must not reach
+# a program started by hand.
+kolvo_wine_cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}
+export WINEPREFIX=${WINEPREFIX:-$kolvo_wine_cache/wine-prefix${QT_QPA_PLATFORM:+-$QT_QPA_PLATFORM}}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 # Folders Windows searches for the DLLs a cross-built program needs: Qt's, and the compiler's
 # runtime.
 kolvo_wine_dll_path() {
-    local qt_bin=$1 compiler=x86_64-w64-mingw32-g++-posix dirs=$1 dll
+    local compiler=x86_64-w64-mingw32-g++-posix dirs=$1 dll
     for dll in libstdc++-6.dll libwinpthread-1.dll; do
         dirs="$dirs;$(dirname "$(realpath "$("$compiler" -print-file-name=$dll)")")"
     done
@@ -40,9 +55,16 @@ kolvo_wine_set_environment() {
     line=$(printf '"%s"="%s"' "$name" "$value")
     if [ -n "$value" ]; then
         grep -qxF "$line" "$WINEPREFIX/user.reg" 2>/dev/null && return 0
-        "$WINE" reg add 'HKCU\Environment' /v "$name" /d "$value" /f >/dev/null 2>&1
     else
         grep -q "^\"$name\"=" "$WINEPREFIX/user.reg" 2>/dev/null || return 0
-        "$WINE" reg delete 'HKCU\Environment' /v "$name" /f >/dev/null 2>&1
     fi
+    # Tests started side by side, from one clone or two, write one registry one at a time.
+    (
+        flock 9
+        if [ -n "$value" ]; then
+            "$WINE" reg add 'HKCU\Environment' /v "$name" /d "$value" /f >/dev/null 2>&1
+        else
+            "$WINE" reg delete 'HKCU\Environment' /v "$name" /f >/dev/null 2>&1
+        fi
+    ) 9>"$WINEPREFIX.lock"
 }

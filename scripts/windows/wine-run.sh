@@ -5,6 +5,7 @@
 # log to a file that is printed afterwards. The exit code is the program's.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../lib/wine-env.sh
 source "$here/../lib/wine-env.sh"
 
 program=${1:?usage: $0 PROGRAM.exe [ARGS...]}
