@@ -17,10 +17,17 @@ inline void closeNativeSocket(NativeSocket socket)
     ::closesocket(socket);
 }
 
-// The failed call may succeed once the socket is ready again.
-inline bool socketCallMayRetry()
+inline constexpr int ShutdownSending = SD_SEND;
+
+// Read straight after the failed call: any call in between, even a clock read, may overwrite it.
+[[nodiscard]] inline int lastSocketError()
 {
-    const int error = ::WSAGetLastError();
+    return ::WSAGetLastError();
+}
+
+// The failed call may succeed once the socket is ready again.
+[[nodiscard]] inline bool socketCallMayRetry(int error)
+{
     return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAEINPROGRESS;
 }
 
@@ -39,9 +46,16 @@ inline void closeNativeSocket(NativeSocket socket)
     ::close(socket);
 }
 
-inline bool socketCallMayRetry()
+inline constexpr int ShutdownSending = SHUT_WR;
+
+[[nodiscard]] inline int lastSocketError()
 {
-    return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+    return errno;
+}
+
+[[nodiscard]] inline bool socketCallMayRetry(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
 }
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -17,10 +18,20 @@
 
 namespace {
 
+// How long a closing connection reads on for the client's own close before it closes anyway.
+constexpr int DrainMs = 2000;
+
 NativeSocket native(qintptr descriptor)
 {
     return static_cast<NativeSocket>(descriptor);
 }
+
+// A socket call's result, with the error taken right after the call when it failed.
+struct Transfer
+{
+    qint64 count = 0;
+    int error = 0;
+};
 
 #ifdef _WIN32
 
@@ -30,17 +41,19 @@ void makeNonBlocking(qintptr descriptor)
     ::ioctlsocket(native(descriptor), FIONBIO, &on);
 }
 
-qint64 sendSome(qintptr descriptor, const QByteArray& bytes)
+Transfer sendSome(qintptr descriptor, const QByteArray& bytes)
 {
     const auto size = static_cast<int>(std::min<qsizetype>(bytes.size(), INT_MAX));
-    return ::send(native(descriptor), bytes.constData(), size, 0);
+    const int count = ::send(native(descriptor), bytes.constData(), size, 0);
+    return {count, count < 0 ? lastSocketError() : 0};
 }
 
-qint64 receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
+Transfer receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
 {
     const int count = ::recv(native(descriptor), buffer, size, 0);
+    const int error = count < 0 ? lastSocketError() : 0;
     arrivalNs = TrafficRecording::monotonicNs();
-    return count;
+    return {count, error};
 }
 
 #else
@@ -50,10 +63,12 @@ void makeNonBlocking(qintptr descriptor)
     ::fcntl(native(descriptor), F_SETFL, ::fcntl(native(descriptor), F_GETFL) | O_NONBLOCK);
 }
 
-qint64 sendSome(qintptr descriptor, const QByteArray& bytes)
+Transfer sendSome(qintptr descriptor, const QByteArray& bytes)
 {
     // MSG_NOSIGNAL: a client gone meanwhile ends the connection, not the process.
-    return ::send(native(descriptor), bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+    const ssize_t count =
+        ::send(native(descriptor), bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+    return {count, count < 0 ? lastSocketError() : 0};
 }
 
 qint64 nanoseconds(const timespec& time)
@@ -61,7 +76,7 @@ qint64 nanoseconds(const timespec& time)
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-qint64 receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
+Transfer receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
 {
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
     iovec chunk{buffer, size_t(size)};
@@ -71,6 +86,7 @@ qint64 receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
     message.msg_control = control;
     message.msg_controllen = sizeof control;
     const ssize_t count = ::recvmsg(native(descriptor), &message, 0);
+    const int error = count < 0 ? lastSocketError() : 0;
     const qint64 monotonicNow = TrafficRecording::monotonicNs();
     arrivalNs = monotonicNow;
     for (cmsghdr* header = CMSG_FIRSTHDR(&message); count > 0 && header != nullptr;
@@ -86,7 +102,7 @@ qint64 receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
                 monotonicNow - std::max<qint64>(0, nanoseconds(realNow) - nanoseconds(queued));
         }
     }
-    return count;
+    return {count, error};
 }
 
 #endif
@@ -141,7 +157,8 @@ ServerConnection::~ServerConnection()
 void ServerConnection::setReading(bool reading)
 {
     if (isOpen()) {
-        m_readNotifier->setEnabled(reading);
+        // A closing connection reads on: the client's close is what it waits for.
+        m_readNotifier->setEnabled(reading || m_sendingEnded);
     }
 }
 
@@ -177,38 +194,52 @@ void ServerConnection::readAvailable()
 {
     char buffer[65536];
     qint64 arrivalNs = 0;
-    const qint64 count = receive(m_descriptor, buffer, sizeof buffer, arrivalNs);
-    if (count < 0 && socketCallMayRetry()) {
+    const Transfer read = receive(m_descriptor, buffer, sizeof buffer, arrivalNs);
+    if (read.count < 0 && socketCallMayRetry(read.error)) {
         return;
     }
-    if (count <= 0) {
+    if (read.count <= 0) {
         abort(); // the client closed, or the connection failed
         return;
     }
-    Q_EMIT received(QByteArray(buffer, count), inOrder(arrivalNs));
+    Q_EMIT received(QByteArray(buffer, read.count), inOrder(arrivalNs));
 }
 
 void ServerConnection::sendUnsent()
 {
     while (isOpen() && !m_unsent.isEmpty()) {
-        const qint64 count = sendSome(m_descriptor, m_unsent);
-        if (count < 0 && socketCallMayRetry()) {
+        const Transfer sent = sendSome(m_descriptor, m_unsent);
+        if (sent.count < 0 && socketCallMayRetry(sent.error)) {
             m_writeNotifier->setEnabled(true);
             return;
         }
-        if (count < 0) {
+        if (sent.count < 0) {
             abort();
             return;
         }
-        m_unsent.remove(0, count);
+        m_unsent.remove(0, sent.count);
     }
     if (!isOpen()) {
         return;
     }
     m_writeNotifier->setEnabled(false);
     if (m_closeWhenSent) {
-        abort();
+        endSending();
     }
+}
+
+void ServerConnection::endSending()
+{
+    if (m_sendingEnded) {
+        return;
+    }
+    m_sendingEnded = true;
+    // A close with unread input resets the connection, and the reset may take the client's last
+    // answer with it. End this side of the stream instead and read on until the client closes
+    // too, or for a short while where it does not.
+    ::shutdown(native(m_descriptor), ShutdownSending);
+    m_readNotifier->setEnabled(true);
+    QTimer::singleShot(DrainMs, this, &ServerConnection::abort);
 }
 
 qint64 ServerConnection::inOrder(qint64 arrivalNs)

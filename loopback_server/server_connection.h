@@ -37,7 +37,8 @@ public:
     // by the client is noticed only once reading is on again.
     void setReading(bool reading);
     void write(const QByteArray& bytes);
-    // Closes once everything written so far has gone out.
+    // Once everything written so far has gone out, ends the stream to the client and closes
+    // when the client has closed as well, or after a short drain of what it still sends.
     void closeWhenSent();
     // Closes now; what the kernel has not taken yet is dropped.
     void abort();
@@ -51,6 +52,7 @@ private:
 
     void readAvailable();
     void sendUnsent();
+    void endSending();
     // Lines of one connection arrive in order; their stamps must say so too.
     [[nodiscard]] qint64 inOrder(qint64 arrivalNs);
 
@@ -60,5 +62,6 @@ private:
     QSocketNotifier* m_writeNotifier = nullptr;
     QByteArray m_unsent;
     bool m_closeWhenSent = false;
+    bool m_sendingEnded = false;
     qint64 m_lastArrivalNs = 0;
 };

@@ -1,14 +1,13 @@
 #pragma once
 
 // What tests and benchmarks do below Qt beyond what the server itself needs: a listening
-// socket of their own, a half-close, and Winsock started before Qt has done it.
+// socket of their own and Winsock started before Qt has done it.
 
 #include "native_socket.h"
 
 #ifdef _WIN32
 
 inline constexpr NativeSocket NoNativeSocket = INVALID_SOCKET;
-inline constexpr int ShutdownSending = SD_SEND;
 
 // Winsock wants a start before its first call. Qt starts it for its own sockets; code that may
 // come first holds one of these.
@@ -28,7 +27,6 @@ public:
 #else
 
 inline constexpr NativeSocket NoNativeSocket = -1;
-inline constexpr int ShutdownSending = SHUT_WR;
 
 class SocketLibraryUse
 {
