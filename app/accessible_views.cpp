@@ -4,12 +4,21 @@
 #include "state_caption_accessible.h"
 #include "status_panel_accessible.h"
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QAccessible>
+#include <QLabel>
 #include <QVariant>
 #include <QWidget>
 
 namespace {
 constexpr char ViewProperty[] = "accessibleView";
+
+template <typename View, typename Control> QAccessibleInterface* makeIf(QWidget* widget)
+{
+    auto* control = qobject_cast<Control*>(widget);
+    return control != nullptr ? new View(control) : nullptr;
+}
 
 QAccessibleInterface* makeView(const QString& /*className*/, QObject* object)
 {
@@ -21,13 +30,15 @@ QAccessibleInterface* makeView(const QString& /*className*/, QObject* object)
     if (!view.isValid()) {
         return nullptr;
     }
+    // A view given to a control of another kind falls back to Qt's generic one rather than
+    // reading the control as what it is not.
     switch (static_cast<AccessibleView>(view.toInt())) {
     case AccessibleView::StatusPanel:
-        return new StatusPanelAccessible(widget);
+        return makeIf<StatusPanelAccessible, QLabel>(widget);
     case AccessibleView::StateCaption:
-        return new StateCaptionAccessible(widget);
+        return makeIf<StateCaptionAccessible, QAbstractButton>(widget);
     case AccessibleView::SpeedBar:
-        return new SpeedBarAccessible(widget);
+        return makeIf<SpeedBarAccessible, QAbstractSlider>(widget);
     }
     return nullptr;
 }

@@ -9,7 +9,7 @@ class QAbstractSlider;
 class SpeedBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface
 {
 public:
-    explicit SpeedBarAccessible(QWidget* bar);
+    explicit SpeedBarAccessible(QAbstractSlider* bar);
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     [[nodiscard]] QString text(QAccessible::Text type) const override;

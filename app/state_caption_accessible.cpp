@@ -2,16 +2,15 @@
 
 #include <QAbstractButton>
 
-StateCaptionAccessible::StateCaptionAccessible(QWidget* button)
+StateCaptionAccessible::StateCaptionAccessible(QAbstractButton* button)
     : QAccessibleWidget(button, QAccessible::Button)
 {
-    Q_ASSERT(qobject_cast<QAbstractButton*>(button));
 }
 
 QString StateCaptionAccessible::text(QAccessible::Text type) const
 {
     if (type == QAccessible::Name) {
-        const QString caption = static_cast<QAbstractButton*>(widget())->text();
+        const QString caption = button()->text();
         const QString label = widget()->accessibleName();
         return label.isEmpty() ? caption : label + QStringLiteral(": ") + caption;
     }
@@ -21,7 +20,7 @@ QString StateCaptionAccessible::text(QAccessible::Text type) const
 QAccessible::State StateCaptionAccessible::state() const
 {
     QAccessible::State state = QAccessibleWidget::state();
-    state.pressed = static_cast<QAbstractButton*>(widget())->isDown();
+    state.pressed = button()->isDown();
     return state;
 }
 
@@ -39,9 +38,15 @@ void StateCaptionAccessible::doAction(const QString& actionName)
     if (actionName == pressAction()) {
         if (widget()->isEnabled()) {
             // As a mouse click looks: down for a moment, then the click.
-            static_cast<QAbstractButton*>(widget())->animateClick();
+            button()->animateClick();
         }
         return;
     }
     QAccessibleWidget::doAction(actionName);
+}
+
+QAbstractButton* StateCaptionAccessible::button() const
+{
+    // The constructor took nothing else.
+    return static_cast<QAbstractButton*>(widget());
 }

@@ -2,9 +2,11 @@
 
 #include "tstatus_bar.h"
 
+#include <QLabel>
+
 #include <algorithm>
 
-StatusPanelAccessible::StatusPanelAccessible(QWidget* panel)
+StatusPanelAccessible::StatusPanelAccessible(QLabel* panel)
     : QAccessibleWidget(panel, QAccessible::StaticText)
 {
 }

@@ -2,12 +2,14 @@
 
 #include <QAccessibleWidget>
 
+class QLabel;
+
 // The status panel: named "Statuszeile" plus the received text, which is also its text. The
 // text is the whole of what arrived, shaped for one line as the panel shows it.
 class StatusPanelAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
-    explicit StatusPanelAccessible(QWidget* panel);
+    explicit StatusPanelAccessible(QLabel* panel);
 
     void* interface_cast(QAccessible::InterfaceType type) override;
     [[nodiscard]] QString text(QAccessible::Text type) const override;
