@@ -10,6 +10,10 @@ namespace {
 // A panel is narrow; the rest of a flood is never visible and only costs layout time.
 constexpr qsizetype DisplayedCharacters = 256;
 constexpr int PanelWidth = 100;
+// Where the text starts inside the frame. Qt derives it from the width of an "x" unless told,
+// which under Windows' "MS Sans Serif" puts the first letter on the frame; this is what
+// Liberation Sans at 11 pixels gives.
+constexpr int PanelIndent = 3;
 
 // Plain text, unless the tooltip would take it for markup: then escaped, so that it still
 // shows literally.
@@ -30,6 +34,7 @@ TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent), m_panelLabel(new Q
     m_panelLabel->setTextFormat(Qt::PlainText);
     m_panelLabel->setWordWrap(false);
     m_panelLabel->setFixedWidth(PanelWidth);
+    m_panelLabel->setIndent(PanelIndent);
     m_panelLabel->setFrameShape(QFrame::Panel);
     m_panelLabel->setFrameShadow(QFrame::Sunken);
     m_panelLabel->setAccessibleName(QStringLiteral("Statuszeile"));
