@@ -221,7 +221,7 @@ std::optional<SrcpResponder::ContactSetting> SrcpResponder::parseContactSetting(
 
 QByteArray SrcpResponder::welcomeLine()
 {
-    return QByteArrayLiteral("kolvo-loopback-server 1.0; SRCP 0.7.3\n");
+    return QByteArrayLiteral("kolvo-loopback-server " KOLVO_VERSION "; SRCP 0.7.3\n");
 }
 
 QByteArray SrcpResponder::respond(QByteArrayView line)
