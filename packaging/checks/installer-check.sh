@@ -76,7 +76,18 @@ done
 for link in "Testclient für Kolvo-Server.lnk" "Kolvo Loopback-Server zum Ausprobieren.lnk"; do
     [ -f "$menu_dir/$link" ] || fail "no Start-menu entry \"$link\" in $menu_dir"
 done
-step "installed: programs, libraries and both Start-menu entries are there"
+[ -f "$install_dir/licenses/README.txt" ] || fail "no licenses folder in $install_dir"
+step "installed: programs, libraries, licences and both Start-menu entries are there"
+
+# The entry in Windows' list of installed programs, as Settings shows it.
+entry=$(awk '/^\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\kolvo-testclient\]/ { on = 1; next }
+             /^\[/ { on = 0 }
+             on' "$WINEPREFIX/system.reg")
+version=$(basename "$installer" | sed 's/^kolvo-testclient-\(.*\)-win64\.exe$/\1/')
+for value in "\"DisplayVersion\"=\"$version\"" '"Publisher"="Kolvo"' '"DisplayIcon"=' '"EstimatedSize"=dword:'; do
+    grep -qF "$value" <<<"$entry" || fail "the entry among installed programs lacks $value"
+done
+step "listed among installed programs with version $version, publisher, icon and size"
 
 free_port() {
     python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
