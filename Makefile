@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Entry points: `make run` and `make test` do every set-up step a fresh Debian 12 machine needs.
 BUILD_DIR   ?= build
 BUILD_TYPE  ?= RelWithDebInfo

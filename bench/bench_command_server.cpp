@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The loopback peer's own cost: how late it stamps a line after the client wrote it, and the
 // round trip of a command and its INFO answer through CommandServer, against a bare blocking echo
 // thread on a plain socket as the baseline measured in the same run. Samples alternate, so

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The locomotive line on the wire, from the real window on the offscreen platform to a
 // loopback peer on its own thread:
 // - step: the time from a bar change (ScrollBar1->setValue, stamped on steady_clock just

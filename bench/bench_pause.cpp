@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Figures of the pause timer on the real counter: how far pauses overrun their length, how
 // many passes a calibration makes and how long it takes, each as median, p95 and max, and as
 // ratios against the cost of one counter read measured in the same run.

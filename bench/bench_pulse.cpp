@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The turnout pulse on the wire: how much longer than 300 ms the gap between the on-line and
 // the off-line is when they arrive at a loopback peer, for the real window's "gerade" button
 // and, as the baseline measured in the same run, for two raw socket writes around the same

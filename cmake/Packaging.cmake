@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installation and the downloads: the window and the loopback server to try it without a
 # layout. On Linux a Debian package with the desktop entry and its icon where menus look for
 # them; on Windows a zip and an installer (WindowsPackaging.cmake).

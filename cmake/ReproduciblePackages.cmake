@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Run by CPack after it has packed (CPACK_POST_BUILD_SCRIPTS): gives every file in the packages
 # the time of the commit (SOURCE_DATE_EPOCH) instead of the build's, so two builds of one
 # commit give the same bytes. Without SOURCE_DATE_EPOCH the packages stay as CPack made them.

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Windows downloads: a portable zip and an NSIS installer. Both hold the two programs beside
 # exactly what they load: Qt's Core, Gui, Widgets and Network, the Windows platform plugin and
 # the compiler's runtime, in the programs' folder.

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Windows programs carry a version resource (the Details tab of their properties) and, where
 # given, the icon Explorer, the taskbar and the Start menu show.
 set(KOLVO_PRODUCT_NAME "Testclient für Kolvo-Server")

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include "eoperator_error.h"

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Collects every download of the checked-out commit in one folder, with SHA256SUMS: the Debian
 # package, the Windows zip and installer, a source archive of the commit, and the exact Qt
 # source the Windows libraries were built from.

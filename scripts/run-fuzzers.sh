@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs every fuzz target of a KOLVO_FUZZ build folder for a bounded time.
 # Usage: scripts/run-fuzzers.sh <build folder> <seconds per target>
 #

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # `make run`: starts the window, with the bundled loopback server behind it when no command
 # server listens on 127.0.0.1:12345 yet. A server that already listens is left alone.
 # Usage: scripts/run-with-server.sh BIN_DIR

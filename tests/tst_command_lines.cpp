@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "loco_command.h"
 #include "power_feedback_command.h"
 #include "turnout_command.h"

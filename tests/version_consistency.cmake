@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Every place a user reads the version agrees with project(): the changelog's top entry, the
 # software-centre metadata's latest release, `kolvo-loopback-server --version`, the packages
 # CPack builds and, in a Windows build, the version resource.

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Cross-compiling for 64-bit Windows with Debian's mingw-w64. The -posix compilers carry
 # std::thread and std::mutex, which Qt needs.
 set(CMAKE_SYSTEM_NAME Windows)

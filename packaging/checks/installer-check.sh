@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The Windows installer as a user meets it, under Wine on a virtual X display: it installs
 # silently, the installed window starts and shows its title, "verbinden" connects to the
 # installed loopback server, a turnout pulse reaches a server with at least 300 ms between its

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Installs the Debian package into a Debian 12 root that holds nothing but the minimal base
 # system, starts both installed programs there and removes the package again. It passes only if
 # the package's own Depends bring everything the programs need: Recommends stay uninstalled.

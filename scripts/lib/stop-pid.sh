@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced by the scripts that start helper processes: stops one of them by its process id.
 # stop_pid PID [SECONDS]: TERM first, KILL if it is still there after SECONDS (default 5).

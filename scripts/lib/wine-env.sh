@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # shellcheck shell=bash
 # Sourced by the Windows scripts: one Wine set-up for tests, benchmarks and the installer check.
 # A 64-bit prefix of our own in the cache (its first start takes a while), no Mono or Gecko

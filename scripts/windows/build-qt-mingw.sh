@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Builds Debian's own Qt source for 64-bit Windows with mingw-w64, once, into a cache outside
 # the tree. The cache folder's name carries the Qt version and a hash of the options below, so
 # a change of either builds anew and a finished build is reused as it is.

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs a cross-built Windows test program under Wine: CTest's emulator for the Windows build.
 # Usage: wine-run.sh PROGRAM.exe [ARGS...]
 # Qt Test's own output does not reach a pipe from inside Wine, so a test (tst_*) writes its

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The loopback server's way in: raw bytes from a client, cut into lines by LineReader and
 // answered by SrcpResponder. Whatever arrives, framing must not depend on how TCP split the
 // stream, every answer must be one clean line, and nothing but a valid SET may change the state.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // StrToInt gets whatever an operator types or pastes. It must return the number a plain reading
 // of the digits gives, or raise EConvertError naming the text; nothing else, never a crash.
 
