@@ -543,6 +543,8 @@ private Q_SLOTS:
         QVERIFY(w.shownMessages.first().contains(QStringLiteral("beendet")));
         QVERIFY(w.shownMessages.first().contains(QString::number(w.peer.port())));
         QVERIFY(!w.form->ClientSocket1->Active());
+        // The server lets go once the window has hung up too.
+        QTRY_COMPARE(w.peer.activeConnections(), 0);
         const QStringList logBefore = w.log();
         QVERIFY(w.connectToPeer());
         QCOMPARE(w.peer.connectionCount(), 2);
