@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "tclient_socket.h"
 
 #include "connection_messages.h"
@@ -13,8 +17,20 @@ TClientSocket::TClientSocket(QObject* parent) : QObject(parent), m_socket(new QT
     m_socket->setReadBufferSize(qint64{64} * 1024);
     m_connectTimer.setSingleShot(true);
     connect(&m_connectTimer, &QTimer::timeout, this, &TClientSocket::handleConnectTimeout);
+    // OnRead comes on the next turn of the event loop, not within the socket's notification.
+    // Meanwhile the portion waits in Qt's full buffer, so Qt stops reading the socket, and the
+    // loop finds nothing from it in the way of timers, paint and input. Windows' loop serves
+    // socket messages before those; a flood read without such a pause would hold them back
+    // until it ends.
+    m_readTimer.setSingleShot(true);
+    m_readTimer.setInterval(0);
+    connect(&m_readTimer, &QTimer::timeout, this, &TClientSocket::deliverRead);
     connect(m_socket, &QTcpSocket::connected, this, &TClientSocket::handleConnected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &TClientSocket::OnRead);
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        if (!m_readTimer.isActive()) {
+            m_readTimer.start();
+        }
+    });
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TClientSocket::handleError);
 }
 
@@ -44,6 +60,8 @@ void TClientSocket::Open()
 void TClientSocket::Close()
 {
     m_connectTimer.stop();
+    // What arrived but was not handed on yet goes with the connection.
+    m_readTimer.stop();
     m_socket->abort();
 }
 
@@ -96,6 +114,14 @@ void TClientSocket::handleError()
     // Drop the broken connection so "verbinden" can start afresh.
     m_socket->abort();
     Q_EMIT OnFailure(message);
+}
+
+void TClientSocket::deliverRead()
+{
+    // The portion may have been taken meanwhile, by a caller of ReceiveText.
+    if (!m_unreadAfterFailure.isEmpty() || (m_socket->isOpen() && m_socket->bytesAvailable() > 0)) {
+        Q_EMIT OnRead();
+    }
 }
 
 void TClientSocket::handleConnectTimeout()

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QObject>
@@ -31,7 +35,8 @@ public:
     // Hands every byte of the text (Latin-1) to the operating system before returning.
     // Without an established connection nothing is sent.
     void SendText(const QString& text);
-    // Everything received and not yet taken; empty when nothing is waiting.
+    // Everything received and not yet taken, at most one bounded portion; empty when nothing
+    // is waiting.
     [[nodiscard]] QString ReceiveText();
 
     // How long a connection attempt may take before it is given up.
@@ -48,12 +53,16 @@ private:
     void handleConnected();
     void handleError();
     void handleConnectTimeout();
+    void deliverRead();
 
     QTcpSocket* m_socket;
     // Bytes that had arrived but were not yet taken when the connection broke: still the
     // operator's to see.
     QByteArray m_unreadAfterFailure;
     QTimer m_connectTimer;
+    // Hands each arrived portion to OnRead on a later turn of the event loop; see the
+    // constructor.
+    QTimer m_readTimer;
     QString m_host = QStringLiteral("localhost");
     int m_port = 12345;
     // Host and port of the attempt under way, so a message names what was really tried.

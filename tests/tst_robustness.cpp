@@ -347,14 +347,6 @@ private Q_SLOTS:
 
     void floodOfFiftyMegabytesKeepsTheWindowResponsive()
     {
-#ifdef _WIN32
-        // Qt's Windows event loop serves a socket's read notifications before timers and
-        // posted events, so the window's timers wait until the flood is over (about 1 s for
-        // 50 MB here). What Linux shows below, the bounded memory and the last read in the
-        // status line, needs a read path that yields to the loop on Windows.
-        QSKIP(
-            "On Windows the socket's read messages hold back the window's timers during a flood.");
-#endif
         constexpr qsizetype FloodBytes = 50 * 1024 * 1024;
         [[maybe_unused]] constexpr qint64 AllowedGrowthBytes = 20 * 1024 * 1024;
         // Answer-like lines of 64 bytes, so any tail of the stream can be checked.
