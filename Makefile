@@ -29,7 +29,8 @@ export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 
 PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation \
-               clang clang-format clang-tidy libclang-rt-dev dpkg-dev file
+               clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
+               xvfb xauth dbus at-spi2-core qt6-qpa-plugins
 PKG_CHECK_PACKAGES := debootstrap lintian appstream desktop-file-utils man-db
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
@@ -72,8 +73,10 @@ build: configure
 run: build
 	scripts/run-with-server.sh $(BUILD_DIR)/bin
 
+# The accessibility rows that need a screen-reader bus run once more on Xvfb with AT-SPI.
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 120
+	timeout --kill-after=10 300 scripts/run-accessibility-tests.sh $(BUILD_DIR)
 	$(MAKE) --no-print-directory sanitize
 	$(MAKE) --no-print-directory fuzz
 

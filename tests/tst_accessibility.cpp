@@ -183,7 +183,8 @@ private Q_SLOTS:
         }
         if (!events.isEmpty() && !QAccessible::isActive()) {
             QSKIP("Changes reach an update handler only where the platform has accessibility "
-                  "switched on, as with AT-SPI under X11; offscreen it has none.");
+                  "switched on, as with AT-SPI under X11 (scripts/run-accessibility-tests.sh); "
+                  "offscreen it has none.");
         }
         QList<int> seen;
         for (const auto& [type, object] : reported) {
