@@ -22,10 +22,14 @@ file(READ ${SOURCE_DIR}/packaging/org.kolvo.testclient.metainfo.xml metainfo)
 string(REGEX MATCH "<release version=\"([^\"]*)\"" found "${metainfo}")
 expect("the metainfo's latest release" "${CMAKE_MATCH_1}")
 
-execute_process(COMMAND ${RUNNER} ${SERVER} --version OUTPUT_VARIABLE printed
-                OUTPUT_STRIP_TRAILING_WHITESPACE)
-string(REGEX REPLACE "^kolvo-loopback-server " "" found "${printed}")
-expect("kolvo-loopback-server --version" "${found}")
+# Under Wine, what Qt prints never reaches a pipe; there the version resource speaks for the
+# program.
+if(NOT RUNNER)
+    execute_process(COMMAND ${SERVER} --version OUTPUT_VARIABLE printed
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX REPLACE "^kolvo-loopback-server " "" found "${printed}")
+    expect("kolvo-loopback-server --version" "${found}")
+endif()
 
 include(${BINARY_DIR}/CPackConfig.cmake)
 expect("the packages' version" "${CPACK_PACKAGE_VERSION}")
