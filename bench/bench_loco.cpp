@@ -143,8 +143,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     TForm1 form;
-    form.show();
-    if (!waitFor([&form] { return form.windowHandle() && form.windowHandle()->isExposed(); })) {
+    if (!showOnScreen(form)) {
         std::fputs("window not exposed\n", stderr);
         return 1;
     }

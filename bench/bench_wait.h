@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QWidget>
+#include <QWindow>
 
 #include <functional>
 
@@ -20,4 +22,13 @@ inline bool waitFor(const std::function<bool()>& done, int timeoutMs = 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
+}
+
+// Shows the window and waits until it is on screen, so what follows measures the running
+// window and not its first paint; false when it never came up.
+inline bool showOnScreen(QWidget& window)
+{
+    window.show();
+    return waitFor(
+        [&window] { return window.windowHandle() && window.windowHandle()->isExposed(); });
 }
