@@ -108,11 +108,20 @@ void TClientSocket::handleError()
     const QString message =
         connectionFailureMessage(commonFault(m_socket->error(), writeFailed), m_openedHost,
                                  m_openedPort, m_socket->errorString());
+    // What arrived before the fault is the operator's to see before it, each read as it came:
+    // the portion still waiting for its turn of the event loop, then whatever followed it.
+    if (m_readTimer.isActive()) {
+        m_readTimer.stop();
+        deliverRead();
+    }
     if (m_socket->isOpen()) {
         m_unreadAfterFailure += m_socket->readAll();
     }
     // Drop the broken connection so "verbinden" can start afresh.
     m_socket->abort();
+    if (!m_unreadAfterFailure.isEmpty()) {
+        Q_EMIT OnRead();
+    }
     Q_EMIT OnFailure(message);
 }
 
