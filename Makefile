@@ -102,9 +102,13 @@ fuzz: deps $(FUZZ_DIR)/build.ninja
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
 	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
+# The package's programs get Debian's hardening flags, as Debian's own build tools would give.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 $(PKG_DIR)/build.ninja: | deps
 	cmake -S . -B $(PKG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
-	    -DBUILD_TESTING=OFF -DKOLVO_BUILD_BENCH=OFF
+	    -DBUILD_TESTING=OFF -DKOLVO_BUILD_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 
 package: deps $(PKG_DIR)/build.ninja
 	cmake --build $(PKG_DIR) -j $(JOBS)
