@@ -34,7 +34,8 @@ multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 
 # Only what the programs load: Core, Gui, Widgets, Network, Test and the Windows platform
 # plugin. The 6.4 Windows platform plugin does not compile with OpenGL off, and Debian's
-# source lacks the wintab header that tablet events need.
+# source lacks the wintab header that tablet events need. The libraries carry no link time, so
+# two builds of this source give the same bytes (see SOURCE_DATE_EPOCH below for the rest).
 options=(
   -DCMAKE_BUILD_TYPE=Release
   -DBUILD_SHARED_LIBS=ON
@@ -54,6 +55,9 @@ options=(
   -DFEATURE_xml=OFF
   -DFEATURE_vulkan=OFF
   -DFEATURE_tabletevent=OFF
+  "-DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp"
+  "-DCMAKE_MODULE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
+  "-DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
 )
 # Comments in the toolchain file (its licence header among them) do not change the build.
 key=$( (printf '%s\n' "$qt_version" "${options[@]}"; grep -v '^[[:space:]]*#' "$toolchain") | sha256sum | cut -c1-12)
@@ -89,7 +93,7 @@ work="$cache_root/work-$key"
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
 log="$work/build.log"
-echo "Qt $qt_upstream for Windows is not cached yet: building it once (about 40 minutes on 2 cores)." >&2
+echo "Qt $qt_upstream for Windows is not cached yet: building it once (about 20 minutes on 2 idle cores)." >&2
 echo "Full log: $log" >&2
 
 # A private apt: its own source list (the machine's Debian entries as deb-src), lists and
@@ -137,6 +141,10 @@ mkdir -p "$source_dir"
     exit 1
 }
 src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -1)
+# rcc stamps the resources it packs (Qt's MIME database among them) with this time instead of
+# the files' own: the date of the source's newest changelog entry.
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$src/debian/changelog" -STimestamp)
+export SOURCE_DATE_EPOCH
 printf '%s\n' "${options[@]}" >"$source_dir/configure-options.txt"
 
 start=$(date +%s)
