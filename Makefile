@@ -163,7 +163,7 @@ shellcheck:
 	$(call install-missing,shellcheck)
 	shellcheck $$(git ls-files '*.sh')
 
-# Licence and copyright of every file, as the REUSE specification asks.
+# Every file states its licence and copyright, in a header or in .reuse/dep5; reuse lint checks it.
 reuse:
 	$(call install-missing,reuse)
 	reuse lint
