@@ -141,7 +141,7 @@ windows: windows-deps
 	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
 	    -DCMAKE_TOOLCHAIN_FILE=$$toolchain \
 	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/mingw-w64-x86_64.cmake \
-	    -DKOLVO_QT_SOURCE=$$(dirname "$$qt")/source-$${qt##*-}
+	    -DKOLVO_QT_SOURCE=$$(scripts/windows/build-qt-mingw.sh --source)
 	cmake --build $(WIN_DIR) -j $(JOBS)
 	cd $(WIN_DIR) && cpack
 

@@ -10,7 +10,8 @@
 # Runs as a normal user: the source comes through an apt configuration of its own in the
 # cache, so nothing under /etc or /var/lib/apt changes. Two runs that share the cache wait for
 # each other's build instead of building twice.
-# Prints the install prefix on its last line.
+# Prints the install prefix on its last line; with --source, prints only the folder that holds
+# (or will hold) the Debian source package it builds from.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -63,6 +64,11 @@ options=(
 key=$( (printf '%s\n' "$qt_version" "${options[@]}"; grep -v '^[[:space:]]*#' "$toolchain") | sha256sum | cut -c1-12)
 name="qt-$qt_upstream-mingw64-$key"
 prefix="$cache_root/$name"
+source_dir="$cache_root/source-$key"
+if [ "${1:-}" = --source ]; then
+    echo "$source_dir"
+    exit 0
+fi
 mkdir -p "$cache_root"
 
 # Prefixes of another Qt version are of no use once Debian's Qt has moved on; one that a
@@ -127,7 +133,6 @@ private_apt=(
 
 # The source of the very Qt the Linux build uses, unpacked with Debian's patches. The
 # downloaded files are kept for the release, which hands them on beside the Windows downloads.
-source_dir="$cache_root/source-$key"
 rm -rf "$source_dir"
 mkdir -p "$source_dir"
 (cd "$source_dir" && apt-get "${private_apt[@]}" -qq --download-only source "qt6-base=$qt_version") >>"$log" 2>&1 || {
