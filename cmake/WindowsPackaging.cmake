@@ -14,7 +14,20 @@ install(FILES
     DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 
-# The runtime of the very compiler that built the programs and Qt.
+# The licences the downloads carry go to a folder of their own; each runtime library's licence
+# is its Debian package's copyright file.
+set(licenses ${CMAKE_BINARY_DIR}/licenses)
+function(kolvo_debian_copyright file output)
+    execute_process(COMMAND dpkg-query -S "${file}" OUTPUT_VARIABLE owner RESULT_VARIABLE failed
+                    OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX REPLACE "[:,].*" "" owner "${owner}")
+    if(failed OR NOT EXISTS /usr/share/doc/${owner}/copyright)
+        message(FATAL_ERROR "No Debian copyright file for ${file}")
+    endif()
+    configure_file(/usr/share/doc/${owner}/copyright ${licenses}/${output} COPYONLY)
+endfunction()
+
+# The runtime of the very compiler that built the programs and Qt, with its licence.
 foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
                     OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
@@ -23,9 +36,11 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     endif()
     file(REAL_PATH "${runtime_path}" runtime_path)
     install(FILES "${runtime_path}" DESTINATION .)
-    string(REGEX REPLACE "[-_].*" "" runtime_name ${runtime})
-    string(REPLACE "+" "x" runtime_name ${runtime_name})
-    set(runtime_${runtime_name} "${runtime_path}")
+    if(runtime MATCHES "winpthread")
+        kolvo_debian_copyright("${runtime_path}" mingw-w64-copyright.txt)
+    else()
+        kolvo_debian_copyright("${runtime_path}" gcc-runtime-copyright.txt)
+    endif()
 endforeach()
 
 # Qt's and the compiler's libraries come with their symbol tables, two thirds of their size;
@@ -38,9 +53,8 @@ install(CODE "
                         COMMAND_ERROR_IS_FATAL ANY)
     endif()")
 
-# The licences of everything the downloads hold, with a note of which covers what and where the
-# exact Qt source is. Each runtime library's licence is its Debian package's copyright file.
-# KOLVO_QT_SOURCE is the folder with the Qt source package the libraries were built from.
+# The licences of everything else the downloads hold, with a note of which covers what and where
+# the exact Qt source is. KOLVO_QT_SOURCE is the folder with the Qt source package the libraries were built from.
 set(KOLVO_QT_SOURCE "" CACHE PATH "Folder with the Debian source package of the Windows Qt")
 file(GLOB qt_dsc "${KOLVO_QT_SOURCE}/qt6-base_*.dsc")
 if(NOT qt_dsc OR NOT EXISTS "${KOLVO_QT_SOURCE}/configure-options.txt")
@@ -57,20 +71,8 @@ list(JOIN qt_options "\n" KOLVO_QT_OPTIONS)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpfullversion
                 OUTPUT_VARIABLE KOLVO_COMPILER_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE)
 set(KOLVO_COMPILER_VERSION "g++ ${KOLVO_COMPILER_VERSION}")
-set(licenses ${CMAKE_BINARY_DIR}/licenses)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/licenses-README.txt.in ${licenses}/README.txt @ONLY)
 
-function(kolvo_debian_copyright file output)
-    execute_process(COMMAND dpkg-query -S "${file}" OUTPUT_VARIABLE owner RESULT_VARIABLE failed
-                    OUTPUT_STRIP_TRAILING_WHITESPACE)
-    string(REGEX REPLACE "[:,].*" "" owner "${owner}")
-    if(failed OR NOT EXISTS /usr/share/doc/${owner}/copyright)
-        message(FATAL_ERROR "No Debian copyright file for ${file}")
-    endif()
-    configure_file(/usr/share/doc/${owner}/copyright ${licenses}/${output} COPYONLY)
-endfunction()
-kolvo_debian_copyright("${runtime_libstdcxx}" gcc-runtime-copyright.txt)
-kolvo_debian_copyright("${runtime_libwinpthread}" mingw-w64-copyright.txt)
 configure_file(/usr/share/doc/libqt6core6/copyright ${licenses}/Qt-copyright.txt COPYONLY)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSES/GPL-3.0-or-later.txt ${licenses}/GPL-3.0.txt COPYONLY)
 configure_file(/usr/share/common-licenses/LGPL-3 ${licenses}/LGPL-3.0.txt COPYONLY)

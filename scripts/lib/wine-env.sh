@@ -7,18 +7,21 @@
 # A 64-bit prefix of our own in the cache (its first start takes a while), no Mono or Gecko
 # prompts, and Wine's own chatter off.
 
-# Debian's wine64 puts its launcher outside PATH; other installs put it on PATH.
+# Debian's wine64 puts its launcher outside PATH; other installs put it on PATH. The first of
+# the given names found wins.
 kolvo_find_wine_program() {
-    local name=$1 candidate
-    for candidate in "$(command -v "$name" 2>/dev/null)" \
-        "$(dpkg-query -L wine64 2>/dev/null | grep -m1 "/$name\$")"; do
-        [ -n "$candidate" ] && [ -x "$candidate" ] && { printf '%s' "$candidate"; return 0; }
+    local name candidate
+    for name in "$@"; do
+        for candidate in "$(command -v "$name" 2>/dev/null)" \
+            "$(dpkg-query -L wine64 2>/dev/null | grep -m1 "/$name\$")"; do
+            [ -n "$candidate" ] && [ -x "$candidate" ] && { printf '%s' "$candidate"; return 0; }
+        done
     done
-    echo "wine-env: no $name found; install the package wine64" >&2
+    echo "wine-env: no $* found; install the package wine64" >&2
     return 1
 }
 WINE=${WINE:-$(kolvo_find_wine_program wine64)}
-WINESERVER=${WINESERVER:-$(kolvo_find_wine_program wineserver64 || kolvo_find_wine_program wineserver)}
+WINESERVER=${WINESERVER:-$(kolvo_find_wine_program wineserver64 wineserver)}
 export WINEARCH=win64
 # Tests run in a prefix of their own: the platform they set in its environment must not reach
 # a program started by hand.
