@@ -566,7 +566,12 @@ private Q_SLOTS:
         }
 
         QTRY_COMPARE(w.peer.activeConnections(), 0);
-        QTRY_COMPARE(openHandles(), handlesBefore);
+        // Growth is the leak. A handle that something else held for a moment when the first
+        // count was taken (the sanitizer's runtime reading its maps, say) may be gone by now.
+        QTRY_VERIFY2(openHandles() <= handlesBefore,
+                     qPrintable(QStringLiteral("%1 handles open, %2 before the cycles")
+                                    .arg(openHandles())
+                                    .arg(handlesBefore)));
         QVERIFY(!w.form->ClientSocket1->Active());
         if (serverListens) {
             QVERIFY(w.shownMessages.isEmpty());
