@@ -79,4 +79,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # platform plugin lets the window start in a session without an X server.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# A Raspberry Pi build is packed for its own architecture: dpkg-shlibdeps reads that
+# architecture's libraries, and their symbols, in the sysroot.
+if(KOLVO_DEB_ARCH)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${KOLVO_DEB_ARCH})
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
+        ${CMAKE_SYSROOT}/usr/lib/${KOLVO_TARGET_TRIPLET} ${CMAKE_SYSROOT}/lib/${KOLVO_TARGET_TRIPLET})
+    set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/CrossDebianPackaging.cmake)
+endif()
 include(CPack)

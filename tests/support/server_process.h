@@ -15,9 +15,15 @@ class ServerProcess
 public:
     explicit ServerProcess(const QStringList& options)
     {
+        QStringList arguments{QStringLiteral("--port"), QStringLiteral("0")};
+#ifdef KOLVO_TEST_EMULATOR
+        // A cross-built server runs under the same emulator as the test that starts it.
+        m_process.setProgram(QStringLiteral(KOLVO_TEST_EMULATOR));
+        arguments.prepend(QStringLiteral(KOLVO_LOOPBACK_SERVER));
+#else
         m_process.setProgram(QStringLiteral(KOLVO_LOOPBACK_SERVER));
-        m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} +
-                               options);
+#endif
+        m_process.setArguments(arguments + options);
         m_process.start();
     }
     ~ServerProcess()

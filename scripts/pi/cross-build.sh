@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Cross-builds the programs and the test suite for a Raspberry Pi architecture against a sysroot
+# of Debian's own Qt (made once by make-sysroot.sh), and packs the Debian package in the same
+# folder: build-arm64/kolvo-testclient_<version>_arm64.deb, say. The programs get Debian's
+# hardening flags for that architecture, as the amd64 package's do.
+#
+# Usage: scripts/pi/cross-build.sh arm64|armhf BUILD_DIR   (WERROR=ON, JOBS=N as for make)
+set -euo pipefail
+
+arch=${1:?usage: $0 arm64|armhf BUILD_DIR}
+build_dir=${2:?usage: $0 arm64|armhf BUILD_DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+
+sysroot=$("$here/make-sysroot.sh" "$arch")
+# A build folder made against another sysroot keeps that sysroot's paths in its cache.
+if [[ -f $build_dir/CMakeCache.txt ]] &&
+    ! grep -qxF "KOLVO_SYSROOT:PATH=$sysroot" "$build_dir/CMakeCache.txt"; then
+    echo "$build_dir was configured against another sysroot; configuring it afresh"
+    rm -rf "$build_dir/CMakeCache.txt" "$build_dir/CMakeFiles"
+fi
+
+flags() { DEB_HOST_ARCH=$arch DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DKOLVO_WERROR="${WERROR:-OFF}" -DKOLVO_BUILD_BENCH=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/raspberry-pi.cmake" \
+    -DKOLVO_DEB_ARCH="$arch" -DKOLVO_SYSROOT:PATH="$sysroot" \
+    -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)"
+cmake --build "$build_dir" -j "${JOBS:-$(nproc)}"
+(cd "$build_dir" && cpack)
