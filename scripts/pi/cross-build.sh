@@ -7,7 +7,8 @@
 # Cross-builds the programs and the test suite for a Raspberry Pi architecture against a sysroot
 # of Debian's own Qt (made once by make-sysroot.sh), and packs the Debian package in the same
 # folder: build-arm64/kolvo-testclient_<version>_arm64.deb, say. The programs get Debian's
-# hardening flags for that architecture, as the amd64 package's do.
+# hardening flags for that architecture, as the amd64 package's do, and the amd64 suite's
+# optimisation (-O2): at -O3 with fortify, g++ 12 warns of null format arguments that are not.
 #
 # Usage: scripts/pi/cross-build.sh arm64|armhf BUILD_DIR   (WERROR=ON, JOBS=N as for make)
 set -euo pipefail
@@ -26,7 +27,7 @@ if [[ -f $build_dir/CMakeCache.txt ]] &&
 fi
 
 flags() { DEB_HOST_ARCH=$arch DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
-cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKOLVO_WERROR="${WERROR:-OFF}" -DKOLVO_BUILD_BENCH=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/raspberry-pi.cmake" \
     -DKOLVO_DEB_ARCH="$arch" -DKOLVO_SYSROOT:PATH="$sysroot" \
