@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "arrival_stamps.h"
 #include "nano_pause.h"
 #include "tradio_group.h"
 #include "warnings_fail.h"
@@ -19,15 +20,11 @@ namespace {
 
 constexpr qint64 PulseNs = 300'000'000;
 
-// On Linux the peer stamps each line with the time the kernel received it. Windows hands it no
-// such stamp: the peer stamps a line when its thread gets to it, which may be milliseconds
-// late, and a late on-line stamp shortens the gap it sees. There a pulse's length is checked
-// where its lines leave the window, when each is logged just before it is sent.
-#ifdef _WIN32
-constexpr bool PeerStampsArrivals = false;
-#else
-constexpr bool PeerStampsArrivals = true;
-#endif
+// On Linux the peer stamps each line with the time the kernel received it. Windows and qemu-user
+// hand it no such stamp: the peer stamps a line when its thread gets to it, which may be
+// milliseconds late, and a late on-line stamp shortens the gap it sees. There a pulse's length
+// is checked where its lines leave the window, when each is logged just before it is sent.
+const bool PeerStampsArrivals = kernelStampsArrivals();
 
 // When each log entry was appended, on the clock of the peer's arrival stamps. The off-line is
 // logged only after the pause, so its stamp is no earlier than the pause's end.
