@@ -16,6 +16,10 @@ PKG_DIR     ?= build-pkg
 # The Windows build: cross-compiled with mingw-w64 against a Qt built once from Debian's own
 # source (cached outside the tree), tested under Wine, packed as a zip and an installer.
 WIN_DIR     ?= build-win
+# The Raspberry Pi builds, cross-compiled against Debian's own Qt of each architecture.
+PI_ARCHES   := arm64 armhf
+PI_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev file \
+               mmdebstrap qemu-user-static g++-aarch64-linux-gnu g++-arm-linux-gnueabihf
 # Where released downloads are collected, with their checksums.
 DIST_DIR    ?= dist
 FUZZ_SECONDS ?= 60
@@ -23,6 +27,8 @@ FUZZ_SECONDS ?= 60
 VERSION     := $(shell sed -n 's/^project.kolvo_testclient VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB_ARCH    := $(shell dpkg --print-architecture 2>/dev/null)
 DEB_FILE     = $(PKG_DIR)/kolvo-testclient_$(VERSION)_$(DEB_ARCH).deb
+ARM64_DEB    = build-arm64/kolvo-testclient_$(VERSION)_arm64.deb
+ARMHF_DEB    = build-armhf/kolvo-testclient_$(VERSION)_armhf.deb
 # Tools stamp their output with this time instead of the clock, so two builds of one commit
 # give the same bytes.
 export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
@@ -42,7 +48,7 @@ LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'N
 
 .PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean \
         package-check-deps package-check windows-deps windows windows-test shellcheck reuse \
-        release release-deps
+        release release-deps pi-deps $(PI_ARCHES) $(addsuffix -test,$(PI_ARCHES))
 
 all: build
 
@@ -150,6 +156,23 @@ windows-test: windows build
 	cd $(WIN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 	packaging/checks/installer-check.sh $(WIN_DIR) $(BUILD_DIR)/bin
 
+# The Raspberry Pi builds (arm64, armhf): cross-compiled against a sysroot of Debian's own Qt
+# for that architecture (made once, cached outside the tree), the programs and the test suite
+# in build-<arch>/, the .deb beside them; the tests run under qemu-user.
+pi-deps:
+	$(call install-missing,$(PI_PACKAGES))
+
+$(PI_ARCHES): pi-deps
+	WERROR=$(WERROR) JOBS=$(JOBS) scripts/pi/cross-build.sh $@ build-$@
+
+$(ARM64_DEB): arm64 ;
+$(ARMHF_DEB): armhf ;
+
+# Emulation is slower, never faster: the tests get a longer time limit, and their timing bounds
+# stay lower bounds.
+$(addsuffix -test,$(PI_ARCHES)): %-test: %
+	cd build-$* && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+
 format: deps
 	clang-format -i $(SOURCES)
 
@@ -172,8 +195,9 @@ release-deps:
 	$(call install-missing,git gzip tar coreutils diffoscope)
 
 # Every download of this commit in $(DIST_DIR), with SHA256SUMS.
-release: release-deps package windows
-	scripts/release.sh $(DIST_DIR) $(DEB_FILE) $(WIN_DIR) $(VERSION)
+release: release-deps package windows $(PI_ARCHES)
+	scripts/release.sh $(DIST_DIR) $(WIN_DIR) $(VERSION) $(DEB_FILE) $(ARM64_DEB) $(ARMHF_DEB)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(PKG_DIR) $(WIN_DIR) $(DIST_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(PKG_DIR) $(WIN_DIR) $(DIST_DIR) \
+	    $(addprefix build-,$(PI_ARCHES))

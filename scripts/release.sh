@@ -5,16 +5,18 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Collects every download of the checked-out commit in one folder, with SHA256SUMS: the Debian
-# package, the Windows zip and installer, a source archive of the commit, and the exact Qt
-# source the Windows libraries were built from.
-# Usage: scripts/release.sh DIST_DIR PACKAGE.deb WINDOWS_BUILD_DIR VERSION
+# packages (amd64 and the Raspberry Pi's arm64 and armhf), the Windows zip and installer, a
+# source archive of the commit, and the exact Qt source the Windows libraries were built from.
+# Usage: scripts/release.sh DIST_DIR WINDOWS_BUILD_DIR VERSION PACKAGE.deb...
 set -euo pipefail
 
-usage="usage: $0 DIST_DIR PACKAGE.deb WINDOWS_BUILD_DIR VERSION"
+usage="usage: $0 DIST_DIR WINDOWS_BUILD_DIR VERSION PACKAGE.deb..."
 dist=${1:?$usage}
-deb=${2:?$usage}
-win=${3:?$usage}
-version=${4:?$usage}
+win=${2:?$usage}
+version=${3:?$usage}
+shift 3
+debs=("$@")
+((${#debs[@]})) || { echo "$usage" >&2; exit 2; }
 root=$(cd "$(dirname "$0")/.." && pwd)
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 
@@ -22,7 +24,9 @@ fail() {
     echo "release: $*" >&2
     exit 1
 }
-[ -f "$deb" ] || fail "no $deb; run 'make package'"
+for deb in "${debs[@]}"; do
+    [ -f "$deb" ] || fail "no $deb; run 'make package' (or 'make arm64', 'make armhf')"
+done
 zip="$win/kolvo-testclient-$version-win64.zip"
 installer="$win/kolvo-testclient-$version-win64.exe"
 for download in "$zip" "$installer"; do
@@ -35,7 +39,7 @@ qt_source=$(sed -n 's/^KOLVO_QT_SOURCE:PATH=//p' "$win/CMakeCache.txt")
 
 # Only files this script writes are replaced; anything else in the folder stays.
 mkdir -p "$dist"
-cp "$deb" "$zip" "$installer" "$dist/"
+cp "${debs[@]}" "$zip" "$installer" "$dist/"
 
 # The commit as it is, under a top folder that carries the version; git stamps every member
 # with the commit's time.
@@ -58,8 +62,9 @@ cp "$win/licenses/README.txt" "$top/README.txt"
 tar --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner --mode=go-w,a+rX \
     -C "$staging" -cf "$dist/$qt_archive" "$(basename "$top")"
 
-files=("$(basename "$deb")" "$(basename "$zip")" "$(basename "$installer")"
-    "kolvo-testclient-$version.tar.gz" "$qt_archive")
+files=()
+for deb in "${debs[@]}"; do files+=("$(basename "$deb")"); done
+files+=("$(basename "$zip")" "$(basename "$installer")" "kolvo-testclient-$version.tar.gz" "$qt_archive")
 (cd "$dist" && sha256sum "${files[@]}" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS)
 echo "release: $dist holds, checked against SHA256SUMS:"
 for file in "${files[@]}" SHA256SUMS; do

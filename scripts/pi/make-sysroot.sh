@@ -25,7 +25,7 @@ esac
 suite=bookworm
 cache_root=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}
 # Bumped whenever the steps below change what a sysroot holds.
-layout=1
+layout=2
 
 command -v mmdebstrap >/dev/null || { echo "make-sysroot: install the package mmdebstrap" >&2; exit 1; }
 # Debian's amd64 moc, rcc and uic serve the cross-build, so the sysroot takes the same Qt.
@@ -81,12 +81,12 @@ echo "make-sysroot: unpacking Debian's $arch Qt $qt_version into a sysroot (once
 # dpkg-shlibdeps looks for the symbols and shlibs of a library that no installed package owns in
 # the DEBIAN folder above it: those of every unpacked package, gathered there, let it compute the
 # package's Depends against this architecture's libraries.
+# shellcheck disable=SC2016 # the hook expands $1 itself
 gather_control='mkdir -p "$1/DEBIAN"; for deb in "$1"/var/cache/apt/archives/*.deb; do
     dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - --wildcards "./symbols" 2>/dev/null >>"$1/DEBIAN/symbols" || true
     dpkg-deb --ctrl-tarfile "$deb" | tar -xOf - --wildcards "./shlibs" 2>/dev/null >>"$1/DEBIAN/shlibs" || true
-    dpkg-deb -f "$deb" Package Version | paste -sd" " >>"$1/DEBIAN/packages"
+    dpkg-deb -W --showformat="\${Package} \${Version}\n" "$deb" >>"$1/DEBIAN/packages"
 done'
-# shellcheck disable=SC2016 # the hooks expand $1 themselves
 mmdebstrap --variant=extract --arch="$arch" --include="$(IFS=,; echo "${packages[*]}")" \
     --extract-hook="$gather_control" --skip=output/dev,output/mknod \
     "$suite" "$work/sysroot.tar" "${sources[@]}" 2>&1 |
