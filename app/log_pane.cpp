@@ -24,10 +24,10 @@ void LogPane::append(const QString& entry)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     shown.replace(u'\r', u'\n');
     // An entry starts a line of its own, also after text the operator typed into the pane.
-    if (!m_appended.isEmpty() || !document()->isEmpty()) {
+    if (m_hasEntries || !document()->isEmpty()) {
         shown.prepend(u'\n');
     }
-    m_appended.append(entry);
+    m_hasEntries = true;
     // The view cannot repaint before the handler returns, so laying the text out now would
     // only delay what the handler does next, such as the off-line of a turnout pulse. The
     // entries of one turn go into the view together.

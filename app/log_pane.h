@@ -5,10 +5,10 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <QStringList>
+#include <QString>
 
 // The log: each appended text becomes one entry at the end, shown with its own line ends, so
-// a command line that ends in CR LF is followed by an empty line. The exact texts are kept.
+// a command line that ends in CR LF is followed by an empty line.
 class LogPane : public QPlainTextEdit
 {
     Q_OBJECT
@@ -17,7 +17,6 @@ public:
     explicit LogPane(QWidget* parent = nullptr);
 
     void append(const QString& entry);
-    [[nodiscard]] const QStringList& entries() const { return m_appended; }
 
     // Puts entries still waiting for the next event-loop turn into the view now.
     void showPendingEntries();
@@ -27,7 +26,8 @@ Q_SIGNALS:
     void entryAppended(const QString& entry);
 
 private:
-    QStringList m_appended;
+    // An empty entry shows nothing, yet the next one still starts a line of its own.
+    bool m_hasEntries = false;
     // Text for the view, gathered until the event loop runs again.
     QString m_pending;
 };

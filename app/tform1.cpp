@@ -21,9 +21,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
-#include <memory>
-
-// The one pause timer, created with the first window and kept until the program ends.
 std::unique_ptr<NanoPause> PauseTimer;
 
 namespace {
@@ -166,9 +163,9 @@ void TForm1::FormCreate()
     RadioGroup2->setItemIndex(0);
     RadioGroup3->show();
     RadioGroup3->setItemIndex(0);
-    LocoDirectionFlag = 1;
-    LocoDirection = QStringLiteral("1 ");
-    LocoFunction = QStringLiteral("0 ");
+    Loco.LocoDirectionFlag = 1;
+    Loco.LocoDirection = QStringLiteral("1 ");
+    Loco.LocoFunction = QStringLiteral("0 ");
     ClientSocket1->setHost(QStringLiteral("localhost"));
     ClientSocket1->setPort(12345);
 }

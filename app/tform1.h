@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -14,10 +14,14 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class LogPane;
+class NanoPause;
 class TClientSocket;
 class TRadioGroup;
 class TStatusBar;
 enum class TurnoutRoute;
+
+// The one pause timer, created with the first window and kept until the program ends.
+extern std::unique_ptr<NanoPause> PauseTimer;
 
 // The operator window. Its members are its controls and its connection, nothing else: the
 // locomotive state and the pause timer live at module level for the whole run.

@@ -17,10 +17,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include <memory>
-
-extern std::unique_ptr<NanoPause> PauseTimer;
-
 void TForm1::gerade_ButtonClick()
 {
     pulseTurnout(TurnoutRoute::Straight);
@@ -52,14 +48,14 @@ void TForm1::pulseTurnout(TurnoutRoute route)
 
 void TForm1::SendLocoCommand()
 {
-    LocoProtocol = locoProtocolToken(RadioGroup1->ItemIndex(), RadioGroup3->ItemIndex(),
-                                     RadioGroup2->ItemIndex(), LocoProtocol);
-    LocoSpeed = locoSpeedToken(ScrollBar1->maximum(), ScrollBar1->value());
-    LocoMaxSpeed = numberToken(ScrollBar1->maximum());
+    Loco.LocoProtocol = locoProtocolToken(RadioGroup1->ItemIndex(), RadioGroup3->ItemIndex(),
+                                          RadioGroup2->ItemIndex(), Loco.LocoProtocol);
+    Loco.LocoSpeed = locoSpeedToken(ScrollBar1->maximum(), ScrollBar1->value());
+    Loco.LocoMaxSpeed = numberToken(ScrollBar1->maximum());
     const QString address = Loknr_edit->text();
     requireSingleLine(address, QStringLiteral("Loknummer"));
-    const QString line = locoLine(LocoPrefix, LocoProtocol, address, LocoDirection, LocoSpeed,
-                                  LocoMaxSpeed, LocoFunction);
+    const QString line = locoLine(Loco.LocoPrefix, Loco.LocoProtocol, address, Loco.LocoDirection,
+                                  Loco.LocoSpeed, Loco.LocoMaxSpeed, Loco.LocoFunction);
     appendToLog(line);
     if (ClientSocket1->Active()) {
         ClientSocket1->SendText(line);
@@ -75,12 +71,12 @@ void TForm1::ScrollBar1Change()
 
 void TForm1::Button2Click()
 {
-    if (LocoDirectionFlag != 0) {
-        LocoDirectionFlag = 0;
-        LocoDirection = QStringLiteral("0 ");
+    if (Loco.LocoDirectionFlag != 0) {
+        Loco.LocoDirectionFlag = 0;
+        Loco.LocoDirection = QStringLiteral("0 ");
     } else {
-        LocoDirectionFlag = 1;
-        LocoDirection = QStringLiteral("1 ");
+        Loco.LocoDirectionFlag = 1;
+        Loco.LocoDirection = QStringLiteral("1 ");
     }
     SendLocoCommand();
 }
@@ -90,10 +86,10 @@ void TForm1::Button5Click()
     // The caption is the function's state: the operator sees exactly what the next line sends.
     if (Button5->text() == QLatin1String("off")) {
         Button5->setText(QStringLiteral("on"));
-        LocoFunction = QStringLiteral("1 ");
+        Loco.LocoFunction = QStringLiteral("1 ");
     } else {
         Button5->setText(QStringLiteral("off"));
-        LocoFunction = QStringLiteral("0 ");
+        Loco.LocoFunction = QStringLiteral("0 ");
     }
     SendLocoCommand();
 }

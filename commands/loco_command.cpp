@@ -8,24 +8,7 @@
 
 #include <array>
 
-QString LocoPrefix = QStringLiteral("SET GL ");
-QString LocoProtocol;
-int LocoDirectionFlag = 0;
-QString LocoDirection;
-QString LocoSpeed;
-QString LocoMaxSpeed;
-QString LocoFunction = QStringLiteral("0 ");
-
-void resetLocoState()
-{
-    LocoPrefix = QStringLiteral("SET GL ");
-    LocoProtocol.clear();
-    LocoDirectionFlag = 0;
-    LocoDirection.clear();
-    LocoSpeed.clear();
-    LocoMaxSpeed.clear();
-    LocoFunction = QStringLiteral("0 ");
-}
+LocoState Loco;
 
 QString locoProtocolToken(int familyIndex, int maerklinDecoderIndex, int dccDecoderIndex,
                           const QString& previousToken)

@@ -7,17 +7,21 @@
 #include <QString>
 
 // The locomotive state. It lives for the whole program, outside the window, and every line
-// carries all of it: servers get the complete state each time, never a difference.
-extern QString LocoPrefix;
-extern QString LocoProtocol;
-extern int LocoDirectionFlag;
-extern QString LocoDirection;
-extern QString LocoSpeed;
-extern QString LocoMaxSpeed;
-extern QString LocoFunction;
+// carries all of it: servers get the complete state each time, never a difference. A new
+// LocoState holds the values at program start, before the window sets its own.
+struct LocoState
+{
+    QString LocoPrefix = QStringLiteral("SET GL ");
+    QString LocoProtocol;
+    int LocoDirectionFlag = 0;
+    QString LocoDirection;
+    QString LocoSpeed;
+    QString LocoMaxSpeed;
+    QString LocoFunction = QStringLiteral("0 ");
+};
 
-// Puts the state back to its values at program start (before the window sets its own).
-void resetLocoState();
+// The program's one locomotive state.
+extern LocoState Loco;
 
 // The protocol token for the radio choices; an unknown DCC choice keeps the previous token.
 [[nodiscard]] QString locoProtocolToken(int familyIndex, int maerklinDecoderIndex,

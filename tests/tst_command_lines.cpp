@@ -18,16 +18,13 @@ private Q_SLOTS:
 
     void locoStateAtProgramStart()
     {
-        LocoProtocol = QStringLiteral("N4 ");
-        LocoDirectionFlag = 1;
-        resetLocoState();
-        QCOMPARE(LocoPrefix, QStringLiteral("SET GL "));
-        QCOMPARE(LocoProtocol, QString());
-        QCOMPARE(LocoDirectionFlag, 0);
-        QCOMPARE(LocoDirection, QString());
-        QCOMPARE(LocoSpeed, QString());
-        QCOMPARE(LocoMaxSpeed, QString());
-        QCOMPARE(LocoFunction, QStringLiteral("0 "));
+        QCOMPARE(Loco.LocoPrefix, QStringLiteral("SET GL "));
+        QCOMPARE(Loco.LocoProtocol, QString());
+        QCOMPARE(Loco.LocoDirectionFlag, 0);
+        QCOMPARE(Loco.LocoDirection, QString());
+        QCOMPARE(Loco.LocoSpeed, QString());
+        QCOMPARE(Loco.LocoMaxSpeed, QString());
+        QCOMPARE(Loco.LocoFunction, QStringLiteral("0 "));
     }
 
     void protocolToken_data()

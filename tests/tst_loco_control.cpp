@@ -430,9 +430,9 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(w.peer.receivedBytes(), QByteArray());
         QCOMPARE(locoEntries(w.log()), QStringList());
-        QCOMPARE(LocoProtocol, QString());
-        QCOMPARE(LocoSpeed, QString());
-        QCOMPARE(LocoMaxSpeed, QString());
+        QCOMPARE(Loco.LocoProtocol, QString());
+        QCOMPARE(Loco.LocoSpeed, QString());
+        QCOMPARE(Loco.LocoMaxSpeed, QString());
     }
 
     void stateBetweenLinesHoldsTheLastLine()
@@ -441,21 +441,21 @@ private Q_SLOTS:
         start(w, false);
         TForm1& f = *w.form;
         f.Button2->click();
-        QCOMPARE(LocoDirectionFlag, 0);
-        QCOMPARE(LocoDirection, QStringLiteral("0 "));
+        QCOMPARE(Loco.LocoDirectionFlag, 0);
+        QCOMPARE(Loco.LocoDirection, QStringLiteral("0 "));
         f.ScrollBar1->setValue(25);
-        QCOMPARE(LocoProtocol, QStringLiteral("M1 "));
-        QCOMPARE(LocoSpeed, QStringLiteral("75 "));
-        QCOMPARE(LocoMaxSpeed, QStringLiteral("100 "));
+        QCOMPARE(Loco.LocoProtocol, QStringLiteral("M1 "));
+        QCOMPARE(Loco.LocoSpeed, QStringLiteral("75 "));
+        QCOMPARE(Loco.LocoMaxSpeed, QStringLiteral("100 "));
         // Choices made since then reach the state only with the next line.
         QTest::mouseClick(f.RadioGroup1->button(1), Qt::LeftButton);
         QTest::mouseClick(f.RadioGroup2->button(2), Qt::LeftButton);
-        QCOMPARE(LocoProtocol, QStringLiteral("M1 "));
+        QCOMPARE(Loco.LocoProtocol, QStringLiteral("M1 "));
         f.Button5->click();
-        QCOMPARE(LocoProtocol, QStringLiteral("N2 "));
-        QCOMPARE(LocoFunction, QStringLiteral("1 "));
-        QCOMPARE(LocoDirectionFlag, 0);
-        QCOMPARE(LocoDirection, QStringLiteral("0 "));
+        QCOMPARE(Loco.LocoProtocol, QStringLiteral("N2 "));
+        QCOMPARE(Loco.LocoFunction, QStringLiteral("1 "));
+        QCOMPARE(Loco.LocoDirectionFlag, 0);
+        QCOMPARE(Loco.LocoDirection, QStringLiteral("0 "));
         QCOMPARE(locoEntries(w.log()).last(),
                  QStringLiteral("SET GL N2 1 0 75 100 1 4 0 0 0 0\r\n"));
     }
@@ -469,10 +469,10 @@ private Q_SLOTS:
         f.Button5->setText(QStringLiteral("Off"));
         f.Button5->click();
         QCOMPARE(f.Button5->text(), QStringLiteral("off"));
-        QCOMPARE(LocoFunction, QStringLiteral("0 "));
+        QCOMPARE(Loco.LocoFunction, QStringLiteral("0 "));
         f.Button5->click();
         QCOMPARE(f.Button5->text(), QStringLiteral("on"));
-        QCOMPARE(LocoFunction, QStringLiteral("1 "));
+        QCOMPARE(Loco.LocoFunction, QStringLiteral("1 "));
         QVERIFY(w.peerReceived("SET GL M1 1 1 0 100 0 4 0 0 0 0\r\n"
                                "SET GL M1 1 1 0 100 1 4 0 0 0 0\r\n"));
     }

@@ -42,10 +42,10 @@ private Q_SLOTS:
         QVERIFY(w.log().isEmpty());
         QVERIFY(f.Memo1->toPlainText().isEmpty());
         QCOMPARE(w.status(), QString());
-        QCOMPARE(LocoDirectionFlag, 1);
-        QCOMPARE(LocoDirection, QStringLiteral("1 "));
-        QCOMPARE(LocoFunction, QStringLiteral("0 "));
-        QCOMPARE(LocoProtocol, QString());
+        QCOMPARE(Loco.LocoDirectionFlag, 1);
+        QCOMPARE(Loco.LocoDirection, QStringLiteral("1 "));
+        QCOMPARE(Loco.LocoFunction, QStringLiteral("0 "));
+        QCOMPARE(Loco.LocoProtocol, QString());
     }
 
     void controlsCarryTheirNamesAndTexts_data()

@@ -14,8 +14,6 @@
 #include <memory>
 #include <utility>
 
-extern std::unique_ptr<NanoPause> PauseTimer;
-
 namespace {
 
 constexpr qint64 PulseNs = 300'000'000;

@@ -19,20 +19,24 @@
 
 #include <memory>
 
-// A fresh window as the program starts it, the operator's error display replaced by a
-// recorder, and a loopback peer on its own thread that records every byte the window sends.
+// A fresh window as the program starts it, with the locomotive state of program start, the
+// operator's error display replaced by a recorder, every log entry recorded as the pane gets
+// it, and a loopback peer on its own thread that records every byte the window sends.
 struct WindowFixture
 {
     QStringList shownMessages;
+    QStringList logEntries;
     CommandServer peer;
     std::unique_ptr<TForm1> form;
 
     WindowFixture()
     {
-        resetLocoState();
+        Loco = LocoState{};
         applicationHandlers().setDisplay(
             [this](const QString& message) { shownMessages << message; });
         form = std::make_unique<TForm1>();
+        QObject::connect(form->Memo1, &LogPane::entryAppended, form.get(),
+                         [this](const QString& entry) { logEntries << entry; });
     }
 
     ~WindowFixture()
@@ -44,7 +48,7 @@ struct WindowFixture
     WindowFixture(const WindowFixture&) = delete;
     WindowFixture& operator=(const WindowFixture&) = delete;
 
-    [[nodiscard]] QStringList log() const { return form->Memo1->entries(); }
+    [[nodiscard]] QStringList log() const { return logEntries; }
     [[nodiscard]] QString status() const { return form->StatusBar1->panelText(); }
 
     // Points the edits at the peer, presses "verbinden" and waits until the window has been
