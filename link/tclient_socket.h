@@ -41,7 +41,6 @@ public:
 
     // How long a connection attempt may take before it is given up.
     void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
-    [[nodiscard]] int connectTimeout() const { return m_connectTimeoutMs; }
 
 Q_SIGNALS:
     void OnConnect();

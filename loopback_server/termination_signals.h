@@ -25,8 +25,6 @@ public:
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    [[nodiscard]] bool isInstalled() const { return m_hook != nullptr; }
-
 Q_SIGNALS:
     void received(int signalNumber);
 
