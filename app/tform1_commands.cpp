@@ -5,10 +5,10 @@
 #include "tform1.h"
 
 #include "conversion.h"
+#include "field_text.h"
 #include "loco_command.h"
 #include "nano_pause.h"
 #include "power_feedback_command.h"
-#include "single_line.h"
 #include "tclient_socket.h"
 #include "tradio_group.h"
 #include "turnout_command.h"
@@ -48,12 +48,13 @@ void TForm1::pulseTurnout(TurnoutRoute route)
 
 void TForm1::SendLocoCommand()
 {
+    // Refused text builds no line, so the tokens keep those of the last one.
+    const QString address = Loknr_edit->text();
+    requireSendableFieldText(address, QStringLiteral("Loknummer"));
     Loco.LocoProtocol = locoProtocolToken(RadioGroup1->ItemIndex(), RadioGroup3->ItemIndex(),
                                           RadioGroup2->ItemIndex(), Loco.LocoProtocol);
     Loco.LocoSpeed = locoSpeedToken(ScrollBar1->maximum(), ScrollBar1->value());
     Loco.LocoMaxSpeed = numberToken(ScrollBar1->maximum());
-    const QString address = Loknr_edit->text();
-    requireSingleLine(address, QStringLiteral("Loknummer"));
     const QString line = locoLine(Loco.LocoPrefix, Loco.LocoProtocol, address, Loco.LocoDirection,
                                   Loco.LocoSpeed, Loco.LocoMaxSpeed, Loco.LocoFunction);
     appendToLog(line);
@@ -120,6 +121,6 @@ void TForm1::Button3Click()
 void TForm1::Button1Click()
 {
     const QString module = Rueck_edit->text();
-    requireSingleLine(module, QStringLiteral("Rückmeldemodul"));
+    requireSendableFieldText(module, QStringLiteral("Rückmeldemodul"));
     ClientSocket1->SendText(feedbackQueryLine(module));
 }

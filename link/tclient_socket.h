@@ -32,8 +32,11 @@ public:
     // True while the connection is established.
     [[nodiscard]] bool Active() const;
 
-    // Hands every byte of the text (Latin-1) to the operating system before returning.
-    // Without an established connection nothing is sent.
+    // Sends the text as Latin-1 (callers refuse text with other characters, which would go out
+    // as '?'). The bytes go to the operating system at once, as far as it takes them; while the
+    // server reads nothing and the buffers between are full, the rest waits in Qt's buffer and
+    // leaves in order later, from the event loop. Without an established connection nothing is
+    // sent.
     void SendText(const QString& text);
     // Everything received and not yet taken, at most one bounded portion; empty when nothing
     // is waiting.
