@@ -21,19 +21,27 @@ public:
 
     void setDisplay(Display newDisplay) { m_display = std::move(newDisplay); }
 
-    // Runs the handler now, or after the one that is busy. A handler already waiting under
-    // the same key is not queued twice: it will see everything that is there when it runs.
-    void run(const QString& key, const std::function<void()>& handler);
+    // Runs the handler now, or after the one that is busy. Every call runs: a second press of
+    // a toggle is an action of its own.
+    void run(const std::function<void()>& handler);
 
-    // Shows a message through the same display and in the same turn-taking as the handlers.
+    // The same for a handler that takes whatever is there when it runs, such as a read, so that
+    // a second run would change nothing: while one under the same key waits, another call
+    // under that key is not queued.
+    void runMerged(const QString& key, const std::function<void()>& handler);
+
+    // Shows a message through the same display and in the same turn-taking as the handlers;
+    // the same message already waiting is not shown twice.
     void report(const QString& message);
 
 private:
+    void runOrQueue(const QString& mergeKey, const std::function<void()>& handler);
     void runGuarded(const std::function<void()>& handler);
     void show(const QString& message);
 
     Display m_display;
     bool m_busy = false;
+    // Each waiting handler with the key it merges under; empty for one that always runs.
     std::deque<std::pair<QString, std::function<void()>>> m_waiting;
 };
 

@@ -173,28 +173,33 @@ void TForm1::FormCreate()
 void TForm1::connectEvents()
 {
     // Every event goes through the application's handler runner, so an error raised in a
-    // handler is shown and the program goes on.
-    const auto on = [this](auto* sender, auto signal, void (TForm1::*handler)(), const char* key) {
-        connect(sender, signal, this, [this, handler, key] {
-            applicationHandlers().run(QLatin1String(key), [this, handler] { (this->*handler)(); });
+    // handler is shown and the program goes on. A handler that only takes what is there when it
+    // runs (the arrived text, the bar's position, the protocol choice) waits once for all of its
+    // events; every other event runs, a second press of a toggle too.
+    const auto on = [this](auto* sender, auto signal, void (TForm1::*handler)(),
+                           const char* mergeKey = nullptr) {
+        connect(sender, signal, this, [this, handler, mergeKey] {
+            const auto call = [this, handler] { (this->*handler)(); };
+            if (mergeKey != nullptr) {
+                applicationHandlers().runMerged(QLatin1String(mergeKey), call);
+            } else {
+                applicationHandlers().run(call);
+            }
         });
     };
-    on(VerbindenButton, &QPushButton::clicked, &TForm1::VerbindenButtonClick,
-       "VerbindenButtonClick");
-    on(TrennenButton, &QPushButton::clicked, &TForm1::TrennenButtonClick, "TrennenButtonClick");
-    on(ClientSocket1, &TClientSocket::OnConnect, &TForm1::ClientSocket1Connect,
-       "ClientSocket1Connect");
+    on(VerbindenButton, &QPushButton::clicked, &TForm1::VerbindenButtonClick);
+    on(TrennenButton, &QPushButton::clicked, &TForm1::TrennenButtonClick);
+    on(ClientSocket1, &TClientSocket::OnConnect, &TForm1::ClientSocket1Connect);
     on(ClientSocket1, &TClientSocket::OnRead, &TForm1::ClientSocket1Read, "ClientSocket1Read");
-    on(gerade_Button, &QPushButton::clicked, &TForm1::gerade_ButtonClick, "gerade_ButtonClick");
-    on(abbiegen_Button, &QPushButton::clicked, &TForm1::abbiegen_ButtonClick,
-       "abbiegen_ButtonClick");
+    on(gerade_Button, &QPushButton::clicked, &TForm1::gerade_ButtonClick);
+    on(abbiegen_Button, &QPushButton::clicked, &TForm1::abbiegen_ButtonClick);
     on(ScrollBar1, &QScrollBar::valueChanged, &TForm1::ScrollBar1Change, "ScrollBar1Change");
-    on(Button2, &QPushButton::clicked, &TForm1::Button2Click, "Button2Click");
-    on(Button5, &QPushButton::clicked, &TForm1::Button5Click, "Button5Click");
+    on(Button2, &QPushButton::clicked, &TForm1::Button2Click);
+    on(Button5, &QPushButton::clicked, &TForm1::Button5Click);
     on(RadioGroup1, &TRadioGroup::OnClick, &TForm1::RadioGroup1Click, "RadioGroup1Click");
-    on(Button4, &QPushButton::clicked, &TForm1::Button4Click, "Button4Click");
-    on(Button3, &QPushButton::clicked, &TForm1::Button3Click, "Button3Click");
-    on(Button1, &QPushButton::clicked, &TForm1::Button1Click, "Button1Click");
+    on(Button4, &QPushButton::clicked, &TForm1::Button4Click);
+    on(Button3, &QPushButton::clicked, &TForm1::Button3Click);
+    on(Button1, &QPushButton::clicked, &TForm1::Button1Click);
     connect(ClientSocket1, &TClientSocket::OnFailure, this, &TForm1::showConnectionFailure);
 }
 

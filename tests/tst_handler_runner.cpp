@@ -24,12 +24,12 @@ private Q_SLOTS:
         QStringList shown;
         runner.setDisplay([&shown](const QString& message) { shown << message; });
         QStringList steps;
-        runner.run(QStringLiteral("a"), [&steps] {
+        runner.run([&steps] {
             steps << "before";
             (void)StrToInt(QStringLiteral("12a"));
             steps << "after";
         });
-        runner.run(QStringLiteral("b"), [&steps] { steps << "next handler"; });
+        runner.run([&steps] { steps << "next handler"; });
         QCOMPARE(steps, QStringList({"before", "next handler"}));
         QCOMPARE(shown, QStringList{QStringLiteral("'12a' ist kein gültiger Integerwert")});
     }
@@ -41,7 +41,7 @@ private Q_SLOTS:
         QStringList shown;
         runner.setDisplay([&shown](const QString& message) { shown << message; });
         const QString text = QStringLiteral("5") + QChar(u'\0') + QStringLiteral("6");
-        runner.run(QStringLiteral("a"), [&text] { (void)StrToInt(text); });
+        runner.run([&text] { (void)StrToInt(text); });
         QCOMPARE(shown,
                  QStringList{QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text)});
     }
@@ -51,30 +51,45 @@ private Q_SLOTS:
         HandlerRunner runner;
         QStringList shown;
         runner.setDisplay([&shown](const QString& message) { shown << message; });
-        runner.run(QStringLiteral("a"), [] { throw std::logic_error("kaputt"); });
-        runner.run(QStringLiteral("b"), [] { throw 42; });
+        runner.run([] { throw std::logic_error("kaputt"); });
+        runner.run([] { throw 42; });
         QCOMPARE(shown, QStringList({"kaputt", "Unbekannter Fehler"}));
     }
 
-    // A display may run a nested event loop; events served there must wait their turn.
+    // A display may run a nested event loop; events served there must wait their turn. A read
+    // takes everything waiting, so a second one merges into the first.
     void handlersRaisedDuringDisplayRunAfterwardsInOrder()
     {
         HandlerRunner runner;
         QStringList order;
         runner.setDisplay([&](const QString& message) {
             order << "display " + message;
-            runner.run(QStringLiteral("read"), [&order] { order << "read"; });
-            runner.run(QStringLiteral("click"), [&order] { order << "click"; });
-            runner.run(QStringLiteral("read"), [&order] { order << "read again"; });
+            runner.runMerged(QStringLiteral("read"), [&order] { order << "read"; });
+            runner.run([&order] { order << "click"; });
+            runner.runMerged(QStringLiteral("read"), [&order] { order << "read again"; });
             order << "display closed";
         });
-        runner.run(QStringLiteral("pulse"), [&order] {
+        runner.run([&order] {
             order << "pulse";
             throw std::runtime_error("x");
         });
         QCOMPARE(order, QStringList({"pulse", "display x", "display closed", "read", "click"}));
-        runner.run(QStringLiteral("read"), [&order] { order << "later read"; });
+        runner.runMerged(QStringLiteral("read"), [&order] { order << "later read"; });
         QCOMPARE(order.last(), QStringLiteral("later read"));
+    }
+
+    // A display that fails leaves the runner as it was: what waited runs, and so does the next.
+    void displayThatThrowsHoldsNoHandlerBack()
+    {
+        HandlerRunner runner;
+        QStringList order;
+        runner.setDisplay([&](const QString&) {
+            runner.run([&order] { order << "pressed while shown"; });
+            throw std::runtime_error("display broke");
+        });
+        runner.run([] { throw std::runtime_error("x"); });
+        runner.run([&order] { order << "next handler"; });
+        QCOMPARE(order, QStringList({"pressed while shown", "next handler"}));
     }
 
     void reportUsesTheSameDisplay()

@@ -460,6 +460,30 @@ private Q_SLOTS:
                  QStringLiteral("SET GL N2 1 0 75 100 1 4 0 0 0 0\r\n"));
     }
 
+    // An assistive technology can still press the window's buttons while an error message is
+    // open. Each press of a toggle is an action of its own and runs once the message closes.
+    void togglesPressedWhileAMessageIsOpenEachRun()
+    {
+        WindowFixture w;
+        start(w, true);
+        TForm1& f = *w.form;
+        applicationHandlers().setDisplay([&w, &f](const QString& message) {
+            w.shownMessages << message;
+            f.Button5->click();
+            f.Button5->click();
+            f.Button2->click();
+            f.Button2->click();
+        });
+        f.SendenEdit->setText(QStringLiteral("x"));
+        f.gerade_Button->click();
+        QCOMPARE(w.shownMessages.size(), 1);
+        checkPeerGot(
+            w, {"SET GL M1 1 1 0 100 1 4 0 0 0 0\r\n", "SET GL M1 1 1 0 100 0 4 0 0 0 0\r\n",
+                "SET GL M1 1 0 0 100 0 4 0 0 0 0\r\n", "SET GL M1 1 1 0 100 0 4 0 0 0 0\r\n"});
+        QCOMPARE(f.Button5->text(), QStringLiteral("off"));
+        QCOMPARE(Loco.LocoDirectionFlag, 1);
+    }
+
     void functionCaptionIsTheState()
     {
         // The toggle reads its own caption: anything but exactly "off" counts as on.
