@@ -61,7 +61,8 @@ TRadioGroup* makeRadioGroup(const char* name, const QString& caption, const QStr
     auto* group = new TRadioGroup(caption, items, columns, parent);
     group->setObjectName(QLatin1String(name));
     for (int i = 0; i < items.size(); ++i) {
-        group->button(i)->setObjectName(QStringLiteral("%1_%2").arg(group->objectName()).arg(i));
+        group->button(i)->setObjectName(
+            QStringLiteral("%1_%2").arg(group->objectName(), QString::number(i)));
     }
     group->setItemIndex(0);
     return group;

@@ -7,7 +7,8 @@
 namespace {
 QString endpoint(const QString& host, int port)
 {
-    return QStringLiteral("%1:%2").arg(host).arg(port);
+    // One arg() call: a host name that holds "%1" is shown as typed.
+    return QStringLiteral("%1:%2").arg(host, QString::number(port));
 }
 } // namespace
 
@@ -20,8 +21,7 @@ QString connectionFailureMessage(QAbstractSocket::SocketError error, const QStri
         return QStringLiteral("Verbindung zu %1 abgelehnt: Dort wartet kein Server.").arg(where);
     case QAbstractSocket::HostNotFoundError:
         return QStringLiteral("Der Host \"%1\" wurde nicht gefunden (Port %2).")
-            .arg(host)
-            .arg(port);
+            .arg(host, QString::number(port));
     case QAbstractSocket::SocketTimeoutError:
         return QStringLiteral("Zeitüberschreitung: %1 antwortet nicht.").arg(where);
     case QAbstractSocket::RemoteHostClosedError:

@@ -19,24 +19,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QAbstractSocket::SocketError>("reported");
         QTest::addColumn<bool>("writeFailed");
+        QTest::addColumn<QString>("host");
         QTest::addColumn<QString>("expected");
         using S = QAbstractSocket;
         const QString closed = QStringLiteral("Der Server h:1 hat die Verbindung beendet.");
         QTest::newRow("reset met by a write, as Qt reports it on Windows")
-            << S::NetworkError << true << closed;
+            << S::NetworkError << true << "h" << closed;
         QTest::newRow("reset met by a write or a read, as Qt reports it elsewhere")
-            << S::RemoteHostClosedError << true << closed;
+            << S::RemoteHostClosedError << true << "h" << closed;
         QTest::newRow("network fault without a write")
-            << S::NetworkError << false
+            << S::NetworkError << false << "h"
             << QStringLiteral("Netzwerkfehler bei der Verbindung zu h:1: Unable to write");
+        // A host is shown as typed, also where it looks like a placeholder.
+        QTest::newRow("refused, host with %1")
+            << S::ConnectionRefusedError << false << "a%1b"
+            << QStringLiteral("Verbindung zu a%1b:1 abgelehnt: Dort wartet kein Server.");
+        QTest::newRow("not found, host with %1")
+            << S::HostNotFoundError << false << "a%1b"
+            << QStringLiteral("Der Host \"a%1b\" wurde nicht gefunden (Port 1).");
     }
     void oneFaultOneMessage()
     {
         QFETCH(QAbstractSocket::SocketError, reported);
         QFETCH(bool, writeFailed);
-        const QString shown =
-            connectionFailureMessage(commonFault(reported, writeFailed), QStringLiteral("h"), 1,
-                                     QStringLiteral("Unable to write"));
+        QFETCH(QString, host);
+        const QString shown = connectionFailureMessage(commonFault(reported, writeFailed), host, 1,
+                                                       QStringLiteral("Unable to write"));
         QTEST(shown, "expected");
     }
 };
