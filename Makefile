@@ -179,8 +179,13 @@ format: deps
 format-check: deps
 	clang-format --dry-run --Werror $(SOURCES)
 
+# clang-tidy over every shipped source, $(JOBS) files at a time. Its count of the warnings it
+# suppressed in Qt's headers is left out; findings and failures still show and fail the rule.
 lint: configure shellcheck
-	clang-tidy -p $(BUILD_DIR) --quiet $(LINT_SOURCES)
+	@echo "clang-tidy: $(words $(LINT_SOURCES)) files"
+	@stderr=$$(mktemp); \
+	printf '%s\n' $(LINT_SOURCES) | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD_DIR) --quiet 2>"$$stderr"; \
+	status=$$?; grep -v '^[0-9]* warnings\? generated\.$$' "$$stderr" >&2; rm -f "$$stderr"; exit $$status
 
 shellcheck:
 	$(call install-missing,shellcheck)

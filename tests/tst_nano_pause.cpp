@@ -81,7 +81,7 @@ QString describeMismatch(double actual, double expected)
 
 } // namespace
 
-// QCOMPARE on doubles is fuzzy; the timer's arithmetic is specified to the last bit.
+// QCOMPARE on doubles is fuzzy; the timer's arithmetic is exact to the last bit.
 #define COMPARE_EXACTLY(actual, expected)                                                          \
     do {                                                                                           \
         const double actualValue = (actual);                                                       \
