@@ -2,7 +2,8 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Entry points: `make run` and `make test` do every set-up step a fresh Debian 12 machine needs.
+# Entry points: `make run` and `make test` do every set-up step a fresh Debian 12 or 13 machine
+# needs.
 BUILD_DIR   ?= build
 BUILD_TYPE  ?= RelWithDebInfo
 # CI builds with warnings as errors; a developer may set WERROR=ON locally too.

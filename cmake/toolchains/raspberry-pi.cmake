@@ -2,7 +2,7 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Cross-compiling for a Raspberry Pi running Debian 12: -DKOLVO_DEB_ARCH=arm64 or armhf, and
+# Cross-compiling for a Raspberry Pi running Debian: -DKOLVO_DEB_ARCH=arm64 or armhf, and
 # -DKOLVO_SYSROOT=<the folder scripts/pi/make-sysroot.sh prints>, which holds Debian's own Qt of
 # that architecture. Debian's amd64 moc, rcc and uic, of the same Qt version, are the host tools.
 # The programs run under qemu-user: CTest's emulator, and the tests' for the server they start.

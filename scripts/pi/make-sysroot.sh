@@ -4,8 +4,9 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Makes, once, a sysroot of Debian 12's own Qt for a Raspberry Pi architecture (arm64 or armhf)
-# in the cache outside the tree, and prints its folder on the last line. The packages are only
+# Makes, once, a sysroot of Debian's own Qt for a Raspberry Pi architecture (arm64 or armhf), of
+# this machine's Debian release, in the cache outside the tree, and prints its folder on the last
+# line. The packages are only
 # unpacked (no maintainer scripts run, so no emulator is needed) and the folder's name carries a
 # hash of the host's Qt version and the package list: Debian's moved on, a new one is made and
 # the old one pruned. Runs as a normal user and changes nothing under /etc; two runs that share
@@ -22,19 +23,28 @@ arm64 | armhf) ;;
     exit 2
     ;;
 esac
-suite=bookworm
+# This machine's moc, rcc and uic serve the cross-build, so the sysroot is of the same release.
+suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+[[ -n $suite ]] || { echo "make-sysroot: /etc/os-release names no Debian release" >&2; exit 1; }
 cache_root=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}
 # Bumped whenever the steps below change what a sysroot holds.
 layout=2
 
 command -v mmdebstrap >/dev/null || { echo "make-sysroot: install the package mmdebstrap" >&2; exit 1; }
-# Debian's amd64 moc, rcc and uic serve the cross-build, so the sysroot takes the same Qt.
+case "$arch" in
+arm64) compiler=aarch64-linux-gnu-g++ ;;
+armhf) compiler=arm-linux-gnueabihf-g++ ;;
+esac
+# The C++ library's headers come from the cross-compiler's own GCC version.
+gcc_major=$("$compiler" -dumpversion 2>/dev/null) ||
+    { echo "make-sysroot: install the package g++-${compiler%-g++}" >&2; exit 1; }
+gcc_major=${gcc_major%%.*}
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) ||
     { echo "make-sysroot: install the package qt6-base-dev, whose version the sysroot takes" >&2; exit 1; }
 
 # What the programs and tests compile and link against, and what the tests load at run time
 # under emulation: the offscreen platform plugin and the fonts the layout is measured in.
-packages=("qt6-base-dev=$qt_version" "qt6-qpa-plugins=$qt_version" libc6-dev libstdc++-12-dev
+packages=("qt6-base-dev=$qt_version" "qt6-qpa-plugins=$qt_version" libc6-dev "libstdc++-$gcc_major-dev"
     libgl-dev fonts-liberation fontconfig-config)
 
 # The machine's own apt sources, so the sysroot sees the same point release and fixes.
