@@ -114,14 +114,28 @@ done
 show_window_log() { grep -v '^qt\.widgets\.painting:' "$work/window.log" | head -40 >&2 || true; }
 kill -0 "$window_pid" 2>/dev/null || { show_window_log; fail "kolvo-testclient ended at start"; }
 [[ -n $painted ]] || { show_window_log; fail "the window was not painted within ${window_seconds}s"; }
+# The window's mappings, read from outside with the root's paths in full. Under qemu-user the
+# process is the emulator, which maps the guest's program, libraries and fonts from the root as
+# a native process does; the program's own file shows it runs the window, and the plugin's path
+# is the one the root's Qt of the package's architecture installed.
 maps=$(cat "/proc/$window_pid/maps")
-grep -q 'libqoffscreen\.so' <<<"$maps" || fail "the offscreen platform plugin is not loaded"
-grep -q 'LiberationSans' <<<"$maps" || fail "the window's text is not set in Liberation Sans"
+# mapped FILE [NAME-PATTERN]: FILE (a folder, with a pattern) of the root is mapped.
+mapped() {
+    awk -v file="$target$1" -v name="${2:-}" '
+        index($0, " " file) == length($0) - length($NF) && (name == "" || $NF ~ name) { found = 1 }
+        END { exit !found }' <<<"$maps"
+}
+mapped /usr/bin/kolvo-testclient || fail "the process that painted does not run /usr/bin/kolvo-testclient"
+plugin=$(in_root dpkg-query -S '*/platforms/libqoffscreen.so' | sed -n 's/^[^ ]*: //p' | head -1)
+[[ -n $plugin ]] || fail "no package in the root installs the offscreen platform plugin"
+mapped "$plugin" || fail "the offscreen platform plugin $plugin is not loaded"
+mapped /usr/share/fonts/ '/LiberationSans[^/]*$' ||
+    fail "the window's text is not set in Liberation Sans"
 sleep 2
 kill -0 "$window_pid" 2>/dev/null || { show_window_log; fail "kolvo-testclient ended after painting"; }
 stop_pid "$window_pid" 15
 pids=()
-say "  the window came up, painted in Liberation Sans, and kept running"
+say "  the window came up${emulated:+ under qemu-$emulated}, painted in Liberation Sans, and kept running"
 if grep -v '^qt\.widgets\.painting:' "$work/window.log" | grep -q .; then
     say "  its other output:"
     show_window_log
