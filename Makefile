@@ -38,7 +38,10 @@ FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins
-PKG_CHECK_PACKAGES := debootstrap lintian appstream desktop-file-utils man-db
+PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db
+# The Debian 13 build needs what the plain suite builds with: no clang, screen readers or Xvfb.
+DEBIAN13_PACKAGES := $(filter-out clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
+               xvfb xauth dbus at-spi2-core qt6-qpa-plugins,$(PACKAGES))
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
                fontconfig python3 strip-nondeterminism
@@ -48,7 +51,8 @@ SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
 .PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean \
-        package-check-deps package-check windows-deps windows windows-test shellcheck reuse \
+        package-check-deps package-check arm64-package-check armhf-package-check debian13-test \
+        windows-deps windows windows-test shellcheck reuse \
         release release-deps pi-deps $(PI_ARCHES) $(addsuffix -test,$(PI_ARCHES))
 
 all: build
@@ -124,13 +128,30 @@ package: deps $(PKG_DIR)/build.ninja
 package-check-deps:
 	$(call install-missing,$(PKG_CHECK_PACKAGES))
 
-# Validates the .deb and its metadata, then installs it into a clean Debian 12 root cached
+# Validates the .deb and its metadata, then installs it into clean Debian 12 and 13 roots cached
 # outside the tree, runs both programs there and removes it again: the package's own
-# dependencies must be enough. Only that second step runs as root, for debootstrap, chroot and
+# dependencies must be enough. Only that second step runs as root, for mmdebstrap, chroot and
 # mount.
 package-check: package package-check-deps
 	packaging/checks/validate-package.sh $(DEB_FILE) .
-	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE)
+	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE) bookworm
+	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE) trixie
+
+# The Raspberry Pi packages the same way, each in a Debian 12 root of its architecture, whose
+# maintainer scripts and programs run under qemu-user.
+arm64-package-check: $(ARM64_DEB) package-check-deps
+	packaging/checks/validate-package.sh $(ARM64_DEB) .
+	$(SUDO) packaging/checks/package-check.sh $(ARM64_DEB) bookworm
+
+armhf-package-check: $(ARMHF_DEB) package-check-deps
+	packaging/checks/validate-package.sh $(ARMHF_DEB) .
+	$(SUDO) packaging/checks/package-check.sh $(ARMHF_DEB) bookworm
+
+# The committed tree built with warnings as errors and its plain suite run in a clean Debian 13
+# root (cached outside the tree), as a normal user there; root only builds and enters it.
+debian13-test:
+	$(call install-missing,mmdebstrap git)
+	$(SUDO) scripts/debian-root/build-and-test.sh -j $(JOBS) trixie $(DEBIAN13_PACKAGES)
 
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
