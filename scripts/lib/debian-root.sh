@@ -245,14 +245,24 @@ root_ensure() {
     run_prefix="$prefix.run"
 
     mkdir -p "$cache_dir"
+    fresh() { [[ -f $root.built && -z $(find "$root.built" -mmin +$((max_age_days * 1440))) ]]; }
     exec 9>"$prefix.lock"
-    flock -w 3600 9 || fail "another run holds $prefix.lock"
+    # Runs share a ready root; a rebuild needs it alone. Linux drops a shared lock before it waits
+    # for the exclusive one, so two runs that both want to rebuild cannot block each other.
+    if ! flock -n 9; then
+        flock -s -w 3600 9 || fail "another run holds $prefix.lock"
+        if fresh; then
+            say "using the cached root $root"
+            return 0
+        fi
+        flock -w 3600 9 || fail "another run holds $prefix.lock"
+    fi
     # No other run is active while this one holds the lock alone: leftovers of killed runs can go.
     for old in "$run_prefix".*; do
         remove_tree "$old" || fail "clear the mounts below $old first"
     done
 
-    if [[ ! -f $root.built || -n $(find "$root.built" -mmin +$((max_age_days * 1440))) ]]; then
+    if ! fresh; then
         for old in "$prefix"-*; do
             [[ -d $old ]] && { remove_tree "$old" || fail "clear the mounts below $old first"; }
         done
