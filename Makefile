@@ -17,10 +17,11 @@ PKG_DIR     ?= build-pkg
 # The Windows build: cross-compiled with mingw-w64 against a Qt built once from Debian's own
 # source (cached outside the tree), tested under Wine, packed as a zip and an installer.
 WIN_DIR     ?= build-win
-# The Raspberry Pi builds, cross-compiled against Debian's own Qt of each architecture.
+# The Raspberry Pi builds, cross-compiled against Debian's own Qt of each architecture; uidmap
+# lets mmdebstrap unpack that Qt as a normal user.
 PI_ARCHES   := arm64 armhf
 PI_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev file \
-               mmdebstrap qemu-user-static g++-aarch64-linux-gnu g++-arm-linux-gnueabihf
+               mmdebstrap uidmap qemu-user-static g++-aarch64-linux-gnu g++-arm-linux-gnueabihf
 # Where released downloads are collected, with their checksums.
 DIST_DIR    ?= dist
 FUZZ_SECONDS ?= 60
