@@ -28,9 +28,23 @@ FUZZ_SECONDS ?= 60
 # The one version number lives in CMake's project(); everything else takes it from there.
 VERSION     := $(shell sed -n 's/^project.kolvo_testclient VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 DEB_ARCH    := $(shell dpkg --print-architecture 2>/dev/null)
-DEB_FILE     = $(PKG_DIR)/kolvo-testclient_$(VERSION)_$(DEB_ARCH).deb
-ARM64_DEB    = build-arm64/kolvo-testclient_$(VERSION)_arm64.deb
-ARMHF_DEB    = build-armhf/kolvo-testclient_$(VERSION)_armhf.deb
+# Every package is built for one Debian release, with that release's compiler and Qt, and says so
+# in its version and file name (kolvo-testclient_1.0+deb13_arm64.deb). RELEASE (12, 13, bookworm
+# or trixie; this machine's by default) chooses it for the package targets: this machine's
+# release builds here, the other one in a clean root of it.
+RELEASE_SH  := scripts/debian-release.sh
+HOST_RELEASE  := $(shell $(RELEASE_SH) host 2>/dev/null)
+OTHER_RELEASE := $(shell $(RELEASE_SH) other $(HOST_RELEASE) 2>/dev/null)
+RELEASE     ?= $(HOST_RELEASE)
+RELEASE_NAME := $(shell $(RELEASE_SH) codename $(RELEASE) 2>/dev/null)
+IN_ROOT     := $(filter-out $(HOST_RELEASE),$(RELEASE_NAME))
+# $(call deb-file,RELEASE,ARCH): where that package is built.
+deb-dir      = $(if $(filter $(HOST_RELEASE),$(1)),$(if $(filter $(DEB_ARCH),$(2)),$(PKG_DIR),build-$(2)),build-$(1)-$(2))
+deb-file     = $(call deb-dir,$(1),$(2))/$(shell $(RELEASE_SH) deb $(VERSION) $(1) $(2))
+DEB_FILE     = $(call deb-file,$(RELEASE_NAME),$(DEB_ARCH))
+ALL_DEBS     = $(foreach r,$(HOST_RELEASE) $(OTHER_RELEASE),$(foreach a,$(DEB_ARCH) $(PI_ARCHES),$(call deb-file,$(r),$(a))))
+# A Debian 12 package also goes into a Debian 13 root: what a person who upgrades has installed.
+UPGRADE_RELEASE = $(if $(filter bookworm,$(RELEASE_NAME)),trixie)
 # Tools stamp their output with this time instead of the clock, so two builds of one commit
 # give the same bytes.
 export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
@@ -40,9 +54,11 @@ PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberatio
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins
 PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db
-# The Debian 13 build needs what the plain suite builds with: no clang, screen readers or Xvfb.
-DEBIAN13_PACKAGES := $(filter-out clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
-               xvfb xauth dbus at-spi2-core qt6-qpa-plugins,$(PACKAGES))
+# A clean root of another release builds with what the plain suite and the packages need, and the
+# Raspberry Pi cross-compilers with their emulator: no clang, screen readers or Xvfb. One list, so
+# every build in a root of that release shares one cached root.
+ROOT_PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation \
+               dpkg-dev file g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
                fontconfig python3 strip-nondeterminism
@@ -52,7 +68,8 @@ SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
 .PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean \
-        package-check-deps package-check arm64-package-check armhf-package-check debian13-test \
+        package-check-deps package-check $(addsuffix -package-check,$(PI_ARCHES)) debian13-test \
+        root-build-deps release-known \
         windows-deps windows windows-test shellcheck reuse \
         release release-deps pi-deps $(PI_ARCHES) $(addsuffix -test,$(PI_ARCHES))
 
@@ -122,37 +139,49 @@ $(PKG_DIR)/build.ninja: | deps
 	    -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
 	    -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
 
-package: deps $(PKG_DIR)/build.ninja
+# The package targets need a release we build for.
+release-known:
+	@[ -n "$(RELEASE_NAME)" ] || { $(RELEASE_SH) codename "$(RELEASE)"; exit 1; }
+
+# Another release's builds run in a clean root of it (built once, cached outside the tree), from
+# the committed tree; the package lands in build-<release>-<arch>/.
+root-build-deps: release-known
+	$(call install-missing,mmdebstrap uidmap git)
+ROOT_BUILD = $(SUDO) scripts/debian-root/build-and-test.sh -j $(JOBS)
+
+ifeq ($(IN_ROOT),)
+package: release-known deps $(PKG_DIR)/build.ninja
 	cmake --build $(PKG_DIR) -j $(JOBS)
 	cd $(PKG_DIR) && cpack
+else
+package: root-build-deps
+	$(ROOT_BUILD) -T -u -o $(dir $(DEB_FILE)) $(RELEASE_NAME) $(ROOT_PACKAGES)
+endif
 
 package-check-deps:
 	$(call install-missing,$(PKG_CHECK_PACKAGES))
 
-# Validates the .deb and its metadata, then installs it into clean Debian 12 and 13 roots cached
-# outside the tree, runs both programs there and removes it again: the package's own
-# dependencies must be enough. Only that second step runs as root, for mmdebstrap, chroot and
-# mount.
+# Validates the .deb and its metadata, then installs it into a clean root of its release (and a
+# Debian 12 package into a Debian 13 root too) cached outside the tree, runs both programs there
+# and removes it again: the package's own dependencies must be enough. Only that second step
+# runs as root, for mmdebstrap, chroot and mount.
 package-check: package package-check-deps
 	packaging/checks/validate-package.sh $(DEB_FILE) .
-	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE) bookworm
-	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE) trixie
+	$(SUDO) packaging/checks/package-check.sh $(DEB_FILE) $(RELEASE_NAME)
+	$(if $(UPGRADE_RELEASE),$(SUDO) packaging/checks/package-check.sh $(DEB_FILE) $(UPGRADE_RELEASE))
 
-# The Raspberry Pi packages the same way, each in a Debian 12 root of its architecture, whose
+# The Raspberry Pi packages the same way, each in a root of its release and architecture, whose
 # maintainer scripts and programs run under qemu-user.
-arm64-package-check: $(ARM64_DEB) package-check-deps
-	packaging/checks/validate-package.sh $(ARM64_DEB) .
-	$(SUDO) packaging/checks/package-check.sh $(ARM64_DEB) bookworm
-
-armhf-package-check: $(ARMHF_DEB) package-check-deps
-	packaging/checks/validate-package.sh $(ARMHF_DEB) .
-	$(SUDO) packaging/checks/package-check.sh $(ARMHF_DEB) bookworm
+$(addsuffix -package-check,$(PI_ARCHES)): %-package-check: % package-check-deps
+	packaging/checks/validate-package.sh $(call deb-file,$(RELEASE_NAME),$*) .
+	$(SUDO) packaging/checks/package-check.sh $(call deb-file,$(RELEASE_NAME),$*) $(RELEASE_NAME)
 
 # The committed tree built with warnings as errors and its plain suite run in a clean Debian 13
-# root (cached outside the tree), as a normal user there; root only builds and enters it.
-debian13-test:
-	$(call install-missing,mmdebstrap git)
-	$(SUDO) scripts/debian-root/build-and-test.sh -j $(JOBS) trixie $(DEBIAN13_PACKAGES)
+# root (cached outside the tree), as a normal user there; root only builds and enters it. On a
+# Debian 12 machine the same build packs the Debian 13 package.
+debian13-test: RELEASE_NAME := trixie
+debian13-test: root-build-deps
+	$(ROOT_BUILD) $(if $(filter trixie,$(HOST_RELEASE)),,-o $(dir $(DEB_FILE))) trixie $(ROOT_PACKAGES)
 
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
@@ -185,16 +214,24 @@ windows-test: windows build
 pi-deps:
 	$(call install-missing,$(PI_PACKAGES))
 
-$(PI_ARCHES): pi-deps
-	WERROR=$(WERROR) JOBS=$(JOBS) scripts/pi/cross-build.sh $@ build-$@
-
-$(ARM64_DEB): arm64 ;
-$(ARMHF_DEB): armhf ;
+# PI_TESTS=OFF builds the programs and the package alone.
+ifeq ($(IN_ROOT),)
+$(PI_ARCHES): release-known pi-deps
+	WERROR=$(WERROR) JOBS=$(JOBS) $(if $(PI_TESTS),KOLVO_TESTS=$(PI_TESTS)) scripts/pi/cross-build.sh $@ build-$@
 
 # Emulation is slower, never faster: the tests get a longer time limit, and their timing bounds
 # stay lower bounds.
 $(addsuffix -test,$(PI_ARCHES)): %-test: %
 	cd build-$* && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+else
+# In the release's root, -test builds, runs the suite under that release's qemu-user and packs in
+# one go.
+$(PI_ARCHES): root-build-deps
+	$(ROOT_BUILD) -a $@ -T -u -o $(call deb-dir,$(RELEASE_NAME),$@) $(RELEASE_NAME) $(ROOT_PACKAGES)
+
+$(addsuffix -test,$(PI_ARCHES)): %-test: root-build-deps
+	$(ROOT_BUILD) -a $* -o $(call deb-dir,$(RELEASE_NAME),$*) $(RELEASE_NAME) $(ROOT_PACKAGES)
+endif
 
 format: deps
 	clang-format -i $(SOURCES)
@@ -222,10 +259,14 @@ reuse:
 release-deps:
 	$(call install-missing,git gzip tar coreutils diffoscope)
 
-# Every download of this commit in $(DIST_DIR), with SHA256SUMS.
-release: release-deps package windows $(PI_ARCHES)
-	scripts/release.sh $(DIST_DIR) $(WIN_DIR) $(VERSION) $(DEB_FILE) $(ARM64_DEB) $(ARMHF_DEB)
+# Every download of this commit in $(DIST_DIR), with SHA256SUMS: the packages of both releases
+# for each architecture, the Windows zip and installer, the sources.
+release: release-deps windows
+	$(MAKE) --no-print-directory package $(PI_ARCHES) RELEASE=$(HOST_RELEASE)
+	$(MAKE) --no-print-directory package $(PI_ARCHES) RELEASE=$(OTHER_RELEASE)
+	scripts/release.sh $(DIST_DIR) $(WIN_DIR) $(VERSION) $(ALL_DEBS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(PKG_DIR) $(WIN_DIR) $(DIST_DIR) \
-	    $(addprefix build-,$(PI_ARCHES))
+	    $(addprefix build-,$(PI_ARCHES)) \
+	    $(foreach r,$(HOST_RELEASE) $(OTHER_RELEASE),$(addprefix build-$(r)-,$(DEB_ARCH) $(PI_ARCHES)))

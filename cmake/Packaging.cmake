@@ -67,6 +67,27 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/packaging/kolvo-testclient.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
+# One package per Debian release, each built against that release's Qt: the release is part of
+# the version and so of the file name (1.0+deb12, 1.0+deb13), and the later release's sorts after
+# the earlier's, so an upgraded system takes its own when ours is installed again.
+set(KOLVO_DEBIAN_RELEASE "" CACHE STRING
+    "Debian release the package is built for (12, 13, bookworm, trixie); empty: the build system's")
+set(kolvo_release_script ${PROJECT_SOURCE_DIR}/scripts/debian-release.sh)
+if(KOLVO_DEBIAN_RELEASE STREQUAL "")
+    set(kolvo_os_release /etc/os-release)
+    if(CMAKE_SYSROOT AND EXISTS ${CMAKE_SYSROOT}/etc/os-release)
+        set(kolvo_os_release ${CMAKE_SYSROOT}/etc/os-release)
+    endif()
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env KOLVO_OS_RELEASE=${kolvo_os_release}
+                            ${kolvo_release_script} host
+                    OUTPUT_VARIABLE kolvo_debian_release OUTPUT_STRIP_TRAILING_WHITESPACE
+                    COMMAND_ERROR_IS_FATAL ANY)
+else()
+    set(kolvo_debian_release ${KOLVO_DEBIAN_RELEASE})
+endif()
+execute_process(COMMAND ${kolvo_release_script} version ${PROJECT_VERSION} ${kolvo_debian_release}
+                OUTPUT_VARIABLE CPACK_DEBIAN_PACKAGE_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -33,6 +33,11 @@ endif()
 
 include(${BINARY_DIR}/CPackConfig.cmake)
 expect("the packages' version" "${CPACK_PACKAGE_VERSION}")
+# The Debian package adds only the release it is built for.
+if(CPACK_DEBIAN_PACKAGE_VERSION)
+    string(REGEX REPLACE "\\+deb[0-9]+$" "" found "${CPACK_DEBIAN_PACKAGE_VERSION}")
+    expect("the Debian package's version without its release" "${found}")
+endif()
 
 if(VERSION_RC)
     file(READ ${VERSION_RC} rc)

@@ -4,13 +4,18 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Builds the committed tree (programs, tests and benchmarks, warnings as errors) in a clean
-# Debian root of another release and runs the plain test suite there on the offscreen platform,
-# as a normal user. A newer compiler's warnings and a newer Qt's deprecations and changed
-# behaviour show up here before a user meets them.
+# Builds the committed tree (warnings as errors) in a clean Debian root of a release, runs its
+# plain test suite there on the offscreen platform as a normal user, and packs the release's
+# Debian package from the same build. The release's own compiler and Qt build it, whichever
+# release this machine runs; for arm64 or armhf the root's cross-compiler builds against a
+# sysroot of the release's Qt of that architecture, and the root's qemu-user runs the suite.
 #
-# Usage: scripts/debian-root/build-and-test.sh [-j JOBS] SUITE PACKAGE...
-#   make debian13-test runs it for trixie with the build packages the plain suite needs.
+# Usage: scripts/debian-root/build-and-test.sh [-j JOBS] [-a ARCH] [-o OUT_DIR] [-T] [-u] SUITE PACKAGE...
+#   -a ARCH     arm64 or armhf: cross-build for that architecture (amd64 by default: this machine's)
+#   -o OUT_DIR  pack the package with Debian's hardening flags and copy it to OUT_DIR
+#   -T          build the programs alone, without the suite
+#   -u          do nothing when OUT_DIR already holds this commit's package
+#   PACKAGE...  what the root holds; every call that names the same list shares one cached root
 #
 # Needs root for mmdebstrap, chroot and mount; the build and the tests run as the user "builder"
 # inside the root. The root, with PACKAGE... installed, is built once and cached under
@@ -20,65 +25,135 @@
 set -euo pipefail
 
 usage() {
-    echo "usage: $0 [-j JOBS] SUITE PACKAGE..." >&2
+    echo "usage: $0 [-j JOBS] [-a ARCH] [-o OUT_DIR] [-T] [-u] SUITE PACKAGE..." >&2
     exit 2
 }
 jobs=2
-while getopts j: option; do
+arch=$(dpkg --print-architecture)
+out_dir=""
+tests=ON
+if_stale=""
+while getopts j:a:o:Tu option; do
     case $option in
     j) jobs=$OPTARG ;;
+    a) arch=$OPTARG ;;
+    o) out_dir=$OPTARG ;;
+    T) tests=OFF ;;
+    u) if_stale=yes ;;
     *) usage ;;
     esac
 done
 shift $((OPTIND - 1))
 (($# >= 2)) || usage
-suite=$1
+here=$(cd "$(dirname "$0")" && pwd)
+suite=$("$here/../debian-release.sh" codename "$1")
 shift
 mapfile -t packages < <(printf '%s\n' "$@" | sort -u)
+native=$(dpkg --print-architecture)
+case $arch in
+"$native") ;;
+arm64 | armhf) ;;
+*) usage ;;
+esac
 
-root_tag="$suite-test"
+root_tag="$suite-$arch-build"
 cache_dir=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/debian-build
 # shellcheck source=../lib/debian-root.sh
-source "$(dirname "$0")/../lib/debian-root.sh"
+source "$here/../lib/debian-root.sh"
 
-root_setup
 command -v git >/dev/null || fail "git is missing"
-source_dir=$(realpath "$(dirname "$0")/../..")
+source_dir=$(realpath "$here/../..")
 # The tree may belong to the user who called sudo; reading it is all git is asked to do.
 git_in_tree() { git -c safe.directory="$source_dir" -C "$source_dir" "$@"; }
-commit=$(git_in_tree rev-parse --short HEAD)
-arch=$(dpkg --print-architecture)
+commit=$(git_in_tree rev-parse HEAD)
+version=$(sed -n 's/^project.kolvo_testclient VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+deb_name=$("$here/../debian-release.sh" deb "$version" "$suite" "$arch")
+if [[ -n $out_dir && -n $if_stale && -f $out_dir/$deb_name && $(cat "$out_dir/commit" 2>/dev/null) == "$commit" ]]; then
+    say "$out_dir/$deb_name is of commit ${commit:0:7} already"
+    exit 0
+fi
+root_setup
 builder_uid=1000
 
 root_sources "$suite"
-root_ensure "$suite-$arch-build" "$suite" "$arch" minbase \
+root_ensure "$suite-$native-build" "$suite" "$native" minbase \
     --include="$(IFS=,; echo "${packages[*]}")" \
     --customize-hook="chroot \"\$1\" useradd --create-home --uid $builder_uid --shell /bin/bash builder"
 root_ready=$SECONDS
 root_enter_run 4g
+in_root() { chroot "$target" "${root_env[@]}" "$@"; }
+
+# A cross-build's sysroot holds the release's Qt of that architecture, of the same version as
+# the root's moc, rcc and uic, for the C++ library of the root's cross-compiler.
+sysroot=""
+if [[ $arch != "$native" ]]; then
+    triplet=$(in_root dpkg-architecture -a "$arch" -qDEB_HOST_GNU_TYPE)
+    gcc_major=$(in_root "$triplet-g++" -dumpversion) ||
+        fail "the root has no $triplet-g++; add g++-$triplet to its packages"
+    qt_version=$(in_root dpkg-query -W -f="\${Version}" qt6-base-dev-tools) ||
+        fail "the root has no qt6-base-dev-tools, whose moc, rcc and uic a cross-build needs"
+    # make-sysroot needs no root: it runs as the one who called sudo, in that user's cache.
+    as_caller=()
+    [[ -n ${SUDO_UID:-} ]] && as_caller=(setpriv --reuid="$SUDO_UID" --regid="$SUDO_GID" --init-groups
+        env HOME="$(getent passwd "$SUDO_UID" | cut -d: -f6)")
+    sysroot=$("${as_caller[@]}" "$here/../pi/make-sysroot.sh" "$arch" "$suite" "$qt_version" "${gcc_major%%.*}") ||
+        fail "no $arch sysroot"
+fi
 
 home=/home/builder
 mkdir "$target$home/src"
 git_in_tree archive --format=tar HEAD | tar -x -C "$target$home/src"
 chown -R "$builder_uid:$builder_uid" "$target$home/src"
-# Only what a user's login would give: no variable of the caller's reaches the build.
+if [[ -n $sysroot ]]; then
+    mkdir "$target/sysroot"
+    mount --bind -o ro "$sysroot" "$target/sysroot"
+    mounts+=("$target/sysroot")
+    mount -o remount,bind,ro "$target/sysroot"
+fi
+# Only what a user's login would give, and the commit's time that makes the package reproducible:
+# no other variable of the caller's reaches the build.
 as_builder=(chroot --userspec="$builder_uid:$builder_uid" "$target" /usr/bin/env -i
-    PATH=/usr/bin:/bin HOME="$home" USER=builder LANG=C.UTF-8 /bin/sh -c)
+    PATH=/usr/bin:/bin HOME="$home" USER=builder LANG=C.UTF-8
+    SOURCE_DATE_EPOCH="$(git_in_tree log -1 --format=%ct)" /bin/sh -c)
 
-versions=$(chroot "$target" dpkg-query -W -f "\${Package} \${Version}\n" g++ cmake qt6-base-dev |
+versions=$(in_root dpkg-query -W -f "\${Package} \${Version}\n" g++ cmake qt6-base-dev |
     awk '{ printf "%s%s %s", sep, $1, $2; sep = ", " }')
-say "building commit $commit with $versions, warnings as errors, $jobs jobs"
+say "building commit ${commit:0:7} for $arch with $versions, warnings as errors, $jobs jobs$([[ $tests == OFF ]] && echo ", without the suite")"
 build_started=$SECONDS
-step 3600 "${as_builder[@]}" "cd && cmake -S src -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKOLVO_WERROR=ON && cmake --build build -j $jobs" || fail "the build failed"
+if [[ -n $sysroot ]]; then
+    build="KOLVO_SYSROOT=/sysroot KOLVO_DEBIAN_RELEASE=$suite KOLVO_TESTS=$tests WERROR=ON JOBS=$jobs \
+        src/scripts/pi/cross-build.sh $arch build"
+else
+    flags='DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get'
+    build="cmake -S src -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVO_WERROR=ON \
+        -DKOLVO_DEBIAN_RELEASE=$suite -DBUILD_TESTING=$tests -DKOLVO_BUILD_BENCH=$tests \
+        -DCMAKE_CXX_FLAGS=\"\$($flags CPPFLAGS) \$($flags CXXFLAGS)\" \
+        -DCMAKE_EXE_LINKER_FLAGS=\"\$($flags LDFLAGS)\" && cmake --build build -j $jobs"
+fi
+step 3600 "${as_builder[@]}" "cd && $build" || fail "the build failed"
 build_done=$SECONDS
 
-say "running the test suite offscreen as the user builder"
 status=0
-step 1800 "${as_builder[@]}" "cd && cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $jobs \
-    --timeout 120" || status=$?
+if [[ $tests == ON ]]; then
+    say "running the test suite offscreen as the user builder${sysroot:+, under qemu-user}"
+    step 3600 "${as_builder[@]}" "cd && cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $jobs \
+        --timeout $([[ -n $sysroot ]] && echo 600 || echo 120)" || status=$?
+fi
 suite_done=$SECONDS
 say "times: root $((root_ready - root_started))s, build $((build_done - build_started))s," \
     "suite $((suite_done - build_done))s"
-((status == 0)) || fail "the test suite failed on Debian $suite"
-say "passed: commit $commit builds and passes its suite on Debian $suite"
+((status == 0)) || fail "the test suite failed on Debian $suite for $arch"
+
+if [[ -n $out_dir ]]; then
+    # A native build packs here; the cross-build has packed already.
+    [[ -n $sysroot ]] || step 600 "${as_builder[@]}" "cd && cd build && cpack" >/dev/null ||
+        fail "cpack failed"
+    [[ -f $target$home/build/$deb_name ]] || fail "the build made no $deb_name"
+    mkdir -p "$out_dir"
+    rm -f "$out_dir/commit"
+    cp "$target$home/build/$deb_name" "$out_dir/"
+    echo "$commit" >"$out_dir/commit"
+    [[ -n ${SUDO_UID:-} ]] && chown -R "$SUDO_UID:$SUDO_GID" "$out_dir"
+    say "packed $out_dir/$deb_name"
+fi
+say "passed: commit ${commit:0:7} builds$([[ $tests == ON ]] && echo " and passes its suite") on Debian $suite for $arch"

@@ -18,15 +18,20 @@ from_cache() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
 sysroot=${KOLVO_SYSROOT:-$(from_cache KOLVO_SYSROOT)}
 arch=${KOLVO_DEB_ARCH:-$(from_cache KOLVO_DEB_ARCH)}
 case "$arch" in
-arm64) qemu=qemu-aarch64-static triplet=aarch64-linux-gnu ;;
-armhf) qemu=qemu-arm-static triplet=arm-linux-gnueabihf ;;
+arm64) qemu=qemu-aarch64 triplet=aarch64-linux-gnu ;;
+armhf) qemu=qemu-arm triplet=arm-linux-gnueabihf ;;
 *)
     echo "qemu-run: no arm64 or armhf build above $program (set KOLVO_SYSROOT and KOLVO_DEB_ARCH)" >&2
     exit 2
     ;;
 esac
 [[ -d $sysroot/usr/lib/$triplet ]] || { echo "qemu-run: no $arch sysroot at '$sysroot'" >&2; exit 2; }
-command -v "$qemu" >/dev/null || { echo "qemu-run: install the package qemu-user-static" >&2; exit 2; }
+# Debian 12 names the static emulator apart; Debian 13's qemu-user is static itself.
+if command -v "$qemu-static" >/dev/null; then
+    qemu=$qemu-static
+else
+    command -v "$qemu" >/dev/null || { echo "qemu-run: install the package qemu-user-static" >&2; exit 2; }
+fi
 
 # qemu's -L redirects the files a program opens, not the folders it lists: Qt finds its plugins
 # only through a path on the host.
