@@ -3,7 +3,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Entry points: `make run` and `make test` do every set-up step a fresh Debian 12 or 13 machine
-# needs.
+# needs. The packages: one per Debian release (12 and 13) and architecture (amd64, and arm64 and
+# armhf for the Raspberry Pi), each built with its release's compiler against its release's Qt;
+# RELEASE chooses the release, this machine's by default (see the README's "Which package").
 BUILD_DIR   ?= build
 BUILD_TYPE  ?= RelWithDebInfo
 # CI builds with warnings as errors; a developer may set WERROR=ON locally too.

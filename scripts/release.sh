@@ -5,8 +5,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Collects every download of the checked-out commit in one folder, with SHA256SUMS: the Debian
-# packages (amd64 and the Raspberry Pi's arm64 and armhf), the Windows zip and installer, a
-# source archive of the commit, and the exact Qt source the Windows libraries were built from.
+# packages (Debian 12 and 13, each for amd64 and the Raspberry Pi's arm64 and armhf), the Windows
+# zip and installer, a source archive of the commit, and the exact Qt source the Windows
+# libraries were built from.
 # Usage: scripts/release.sh DIST_DIR WINDOWS_BUILD_DIR VERSION PACKAGE.deb...
 set -euo pipefail
 
@@ -25,7 +26,7 @@ fail() {
     exit 1
 }
 for deb in "${debs[@]}"; do
-    [ -f "$deb" ] || fail "no $deb; run 'make package' (or 'make arm64', 'make armhf')"
+    [ -f "$deb" ] || fail "no $deb; run 'make package arm64 armhf' with RELEASE set to its release"
 done
 zip="$win/kolvo-testclient-$version-win64.zip"
 installer="$win/kolvo-testclient-$version-win64.exe"

@@ -113,6 +113,11 @@ mmdebstrap --variant=extract --arch="$arch" --include="$(IFS=,; echo "${packages
 mkdir -p "$work/sysroot"
 tar -xf "$work/sysroot.tar" -C "$work/sysroot" --no-same-owner --exclude=./dev
 [[ -s $work/sysroot/DEBIAN/symbols ]] || { echo "make-sysroot: no symbols files were gathered" >&2; exit 1; }
+# Programs name their loader under /lib, which a release whose base system makes the merged /usr
+# links at installation (Debian 13) leaves out of an unpacked sysroot; qemu-user looks there.
+for dir in bin sbin lib; do
+    [[ -e $work/sysroot/$dir || ! -d $work/sysroot/usr/$dir ]] || ln -s "usr/$dir" "$work/sysroot/$dir"
+done
 mv "$work/sysroot" "$sysroot"
 touch "$sysroot/.complete"
 echo "make-sysroot: ready in $((SECONDS - started)) s: $sysroot ($(du -sh "$sysroot" | cut -f1))" >&2
