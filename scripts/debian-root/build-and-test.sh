@@ -137,7 +137,13 @@ status=0
 if [[ $tests == ON ]]; then
     say "running the test suite offscreen as the user builder${sysroot:+, under qemu-user}"
     step 3600 "${as_builder[@]}" "cd && cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $jobs \
-        --timeout $([[ -n $sysroot ]] && echo 600 || echo 120)" || status=$?
+        --timeout $([[ -n $sysroot ]] && echo 600 || echo 120) --output-log ../ctest.log" || status=$?
+    # What ran and what skipped, with the reasons, sum up the run where the build is thrown away.
+    log=$target$home/ctest.log
+    if [[ -f $log ]]; then
+        say "$(awk '/^Totals: / { p += $2; f += $4; s += $6 } END { printf "Qt Test functions and rows: %d passed, %d failed, %d skipped", p, f, s }' "$log")"
+        grep -E '^SKIP +: ' "$log" | sed 's/^SKIP *: /  skipped: /' | sort -u || true
+    fi
 fi
 suite_done=$SECONDS
 say "times: root $((root_ready - root_started))s, build $((build_done - build_started))s," \
