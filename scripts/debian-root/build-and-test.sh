@@ -87,7 +87,7 @@ in_root() { chroot "$target" "${root_env[@]}" "$@"; }
 # the root's moc, rcc and uic, for the C++ library of the root's cross-compiler.
 sysroot=""
 if [[ $arch != "$native" ]]; then
-    triplet=$(in_root dpkg-architecture -a "$arch" -qDEB_HOST_GNU_TYPE)
+    triplet=$(in_root dpkg-architecture -a "$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
     gcc_major=$(in_root "$triplet-g++" -dumpversion) ||
         fail "the root has no $triplet-g++; add g++-$triplet to its packages"
     qt_version=$(in_root dpkg-query -W -f="\${Version}" qt6-base-dev-tools) ||
