@@ -14,6 +14,9 @@ if(KOLVO_DEB_ARCH STREQUAL "arm64")
 elseif(KOLVO_DEB_ARCH STREQUAL "armhf")
     set(CMAKE_SYSTEM_PROCESSOR arm)
     set(KOLVO_TARGET_TRIPLET arm-linux-gnueabihf)
+    # GCC notes that passing Qt's iterators changed with GCC 7.1; nothing older than that built
+    # any library we link.
+    set(CMAKE_CXX_FLAGS_INIT -Wno-psabi)
 else()
     message(FATAL_ERROR "KOLVO_DEB_ARCH must be arm64 or armhf, not '${KOLVO_DEB_ARCH}'")
 endif()

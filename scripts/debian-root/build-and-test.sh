@@ -137,12 +137,14 @@ status=0
 if [[ $tests == ON ]]; then
     say "running the test suite offscreen as the user builder${sysroot:+, under qemu-user}"
     step 3600 "${as_builder[@]}" "cd && cd build && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $jobs \
-        --timeout $([[ -n $sysroot ]] && echo 600 || echo 120) --output-log ../ctest.log" || status=$?
+        --timeout $([[ -n $sysroot ]] && echo 600 || echo 120) --output-junit $home/ctest.xml \
+        --test-output-size-passed 1000000" || status=$?
     # What ran and what skipped, with the reasons, sum up the run where the build is thrown away.
-    log=$target$home/ctest.log
+    log=$target$home/ctest.xml
     if [[ -f $log ]]; then
-        say "$(awk '/^Totals: / { p += $2; f += $4; s += $6 } END { printf "Qt Test functions and rows: %d passed, %d failed, %d skipped", p, f, s }' "$log")"
-        grep -E '^SKIP +: ' "$log" | sed 's/^SKIP *: /  skipped: /' | sort -u || true
+        sed 's/&apos;/'"'"'/g; s/&quot;/"/g; s/&lt;/</g; s/&gt;/>/g; s/&amp;/\&/g' "$log" >"$log.txt"
+        say "$(awk '/^Totals: / { p += $2; f += $4; s += $6 } END { printf "Qt Test functions and rows: %d passed, %d failed, %d skipped", p, f, s }' "$log.txt")"
+        grep -E '^SKIP +: ' "$log.txt" | sed 's/^SKIP *: /  skipped: /' | sort -u || true
     fi
 fi
 suite_done=$SECONDS
