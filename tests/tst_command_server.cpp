@@ -3,7 +3,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "arrival_stamps.h"
-#include "command_server.h"
+#include "recording_peer.h"
 #include "line_reader.h"
 #include "native_socket.h"
 #include "warnings_fail.h"
@@ -17,7 +17,7 @@
 
 namespace {
 
-std::unique_ptr<QTcpSocket> connectedClient(const CommandServer& peer)
+std::unique_ptr<QTcpSocket> connectedClient(const RecordingPeer& peer)
 {
     auto socket = std::make_unique<QTcpSocket>();
     socket->connectToHost(QHostAddress(QHostAddress::LocalHost), peer.port());
@@ -67,8 +67,8 @@ QByteArray readToEnd(const QTcpSocket& socket)
 
 void busyWait(qint64 ns)
 {
-    const qint64 start = CommandServer::monotonicNs();
-    while (CommandServer::monotonicNs() - start < ns) {
+    const qint64 start = RecordingPeer::monotonicNs();
+    while (RecordingPeer::monotonicNs() - start < ns) {
     }
 }
 
@@ -97,7 +97,7 @@ private Q_SLOTS:
 
 void TestCommandServer::listensOnLoopbackAndRecordsNothing()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QCOMPARE(peer.port(), quint16(0));
     QVERIFY(peer.listen());
     QVERIFY(peer.port() != 0);
@@ -139,9 +139,9 @@ void TestCommandServer::recordsWritesAsLines()
     QFETCH(QList<QByteArray>, writes);
     QFETCH(QList<QByteArray>, lines);
 
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    QSignalSpy lineSpy(&peer, &CommandServer::lineReceived);
+    QSignalSpy lineSpy(&peer, &RecordingPeer::lineReceived);
     const auto client = connectedClient(peer);
     QVERIFY(client);
 
@@ -157,7 +157,7 @@ void TestCommandServer::recordsWritesAsLines()
 
     QList<QByteArray> gotLines;
     qint64 previousArrival = 0;
-    for (const CommandServer::Line& line : peer.lines()) {
+    for (const RecordingPeer::Line& line : peer.lines()) {
         gotLines.append(line.bytes);
         QCOMPARE(line.connectionId, 1);
         QCOMPARE(line.peer, QStringLiteral("127.0.0.1:%1").arg(client->localPort()));
@@ -173,23 +173,23 @@ void TestCommandServer::recordsWritesAsLines()
 
 void TestCommandServer::stampsArrivalWhileOwnerThreadIsBusy()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     const auto client = connectedClient(peer);
     QVERIFY(client);
     QTRY_COMPARE(peer.activeConnections(), 1);
 
     // The window's pulse: on-line, 300 ms with the event loop held, off-line.
-    const qint64 sent = CommandServer::monotonicNs();
+    const qint64 sent = RecordingPeer::monotonicNs();
     client->write("SET GA M 7 0 1 -1\r\n");
     QVERIFY(client->flush());
     busyWait(300'000'000);
-    const qint64 waitEnd = CommandServer::monotonicNs();
+    const qint64 waitEnd = RecordingPeer::monotonicNs();
     client->write("SET GA M 7 0 0 -1\r\n");
     QVERIFY(client->flush());
 
     QTRY_COMPARE(peer.lines().size(), 2);
-    const QList<CommandServer::Line> lines = peer.lines();
+    const QList<RecordingPeer::Line> lines = peer.lines();
     QVERIFY(lines.at(0).arrivalNs >= sent);
     // Only a reader on another thread can have stamped it before this thread woke up.
     QVERIFY2(lines.at(0).arrivalNs < waitEnd,
@@ -206,18 +206,18 @@ void TestCommandServer::stampsArrivalNotRead()
         QSKIP("This system hands no receive time to the reader (Windows keeps none for TCP, "
               "qemu-user drops it); the peer stamps a chunk when it reads it.");
     }
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     peer.setReading(false);
     const auto client = connectedClient(peer);
     QVERIFY(client);
     QTRY_COMPARE(peer.activeConnections(), 1);
 
-    const qint64 sent = CommandServer::monotonicNs();
+    const qint64 sent = RecordingPeer::monotonicNs();
     client->write("SET POWER ON \r\n");
     QVERIFY(client->flush());
     busyWait(100'000'000);
-    const qint64 readingOn = CommandServer::monotonicNs();
+    const qint64 readingOn = RecordingPeer::monotonicNs();
     peer.setReading(true);
 
     QTRY_COMPARE(peer.lines().size(), 1);
@@ -230,12 +230,12 @@ void TestCommandServer::stampsArrivalNotRead()
 
 void TestCommandServer::answers_data()
 {
-    QTest::addColumn<CommandServer::Answering>("answering");
+    QTest::addColumn<RecordingPeer::Answering>("answering");
     QTest::addColumn<bool>("welcome");
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("answer");
 
-    using A = CommandServer::Answering;
+    using A = RecordingPeer::Answering;
     QTest::newRow("record only") << A::None << false << QByteArray("SET POWER ON \r\n")
                                  << QByteArray();
     QTest::newRow("welcome, no answers")
@@ -255,12 +255,12 @@ void TestCommandServer::answers_data()
 
 void TestCommandServer::answers()
 {
-    QFETCH(CommandServer::Answering, answering);
+    QFETCH(RecordingPeer::Answering, answering);
     QFETCH(bool, welcome);
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, answer);
 
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     peer.setAnswering(answering);
     peer.setWelcome(welcome);
@@ -278,9 +278,9 @@ void TestCommandServer::answers()
 
 void TestCommandServer::twoClientsAtOnce()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    peer.setAnswering(CommandServer::Answering::Srcp);
+    peer.setAnswering(RecordingPeer::Answering::Srcp);
     const auto first = connectedClient(peer);
     const auto second = connectedClient(peer);
     QVERIFY(first && second);
@@ -299,7 +299,7 @@ void TestCommandServer::twoClientsAtOnce()
     second->write("GET POWER\n");
     QVERIFY(second->flush());
     QCOMPARE(readUntil(*second, "\n"), "INFO POWER ON\n");
-    const QList<CommandServer::Line> lines = peer.lines();
+    const QList<RecordingPeer::Line> lines = peer.lines();
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(0).bytes, "GET POWER\n");
     QCOMPARE(lines.at(1).bytes, "SET POWER ON\n");
@@ -310,10 +310,10 @@ void TestCommandServer::twoClientsAtOnce()
 
 void TestCommandServer::overlongLineClosesOnlyItsConnection()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    peer.setAnswering(CommandServer::Answering::Srcp);
-    QSignalSpy tooLongSpy(&peer, &CommandServer::lineTooLong);
+    peer.setAnswering(RecordingPeer::Answering::Srcp);
+    QSignalSpy tooLongSpy(&peer, &RecordingPeer::lineTooLong);
     const auto flooder = connectedClient(peer);
     const auto other = connectedClient(peer);
     QVERIFY(flooder && other);
@@ -343,9 +343,9 @@ void TestCommandServer::sendAndCloseReachEveryClient_data()
 void TestCommandServer::sendAndCloseReachEveryClient()
 {
     QFETCH(bool, inputWaits);
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    QSignalSpy disconnectedSpy(&peer, &CommandServer::clientDisconnected);
+    QSignalSpy disconnectedSpy(&peer, &RecordingPeer::clientDisconnected);
     const auto first = connectedClient(peer);
     const auto second = connectedClient(peer);
     QVERIFY(first && second);
@@ -379,7 +379,7 @@ void TestCommandServer::sendAndCloseReachEveryClient()
 
 void TestCommandServer::stopRefusesNewConnections()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     const auto open = connectedClient(peer);
     QVERIFY(open);
@@ -400,7 +400,7 @@ void TestCommandServer::stopRefusesNewConnections()
 
 void TestCommandServer::notReadingBacksUpTheClient()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     peer.setReading(false);
     const auto client = connectedClient(peer);

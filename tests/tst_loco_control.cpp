@@ -171,7 +171,7 @@ private:
         QVERIFY(w.peerReceived(bytes));
         QTest::qWait(20);
         QCOMPARE(w.peer.receivedBytes(), bytes);
-        const QList<CommandServer::Line> lines = w.peer.lines();
+        const QList<RecordingPeer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), expected.size());
         for (qsizetype i = 0; i < lines.size(); ++i) {
             QCOMPARE(lines.at(i).bytes, expected.at(i).toLatin1());
@@ -392,7 +392,7 @@ private Q_SLOTS:
         QVERIFY(w.peerReceived(expected));
         QTest::qWait(20);
         QCOMPARE(w.peer.receivedBytes(), expected);
-        const QList<CommandServer::Line> lines = w.peer.lines();
+        const QList<RecordingPeer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 100);
         for (int i = 0; i < 100; ++i) {
             QCOMPARE(lines.at(i).bytes, startLineAtSpeed(i + 1));

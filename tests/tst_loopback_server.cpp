@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "command_server.h"
+#include "recording_peer.h"
 #include "server_process.h"
 #include "srcp_responder.h"
 #include "warnings_fail.h"
@@ -190,7 +190,7 @@ void TestLoopbackServer::refusesBadStart()
     QFETCH(bool, portTaken);
     QFETCH(int, exitCode);
 
-    CommandServer occupant;
+    RecordingPeer occupant;
     QVERIFY(occupant.listen());
     if (portTaken) {
         options << QStringLiteral("--port") << QString::number(occupant.port());

@@ -171,7 +171,7 @@ private Q_SLOTS:
         QVERIFY(w.peer.setContact({2, 3, true}));
         w.peer.sendToClients("INFO 0 earlier text\r\n");
         QTRY_COMPARE(w.status(), QStringLiteral("INFO 0 earlier text\r\n"));
-        w.peer.setAnswering(CommandServer::Answering::Srcp);
+        w.peer.setAnswering(RecordingPeer::Answering::Srcp);
         typeModule(*w.form, module);
         const QStringList logBefore = w.log();
         w.form->Button1->click();

@@ -422,12 +422,12 @@ private Q_SLOTS:
         ScriptedServer server(2, [&](const ScriptedServer& s, QTcpSocket& connection, int index) {
             if (index == 0) {
                 onLineReceived = s.readLine(connection);
-                onLineArrivedNs = CommandServer::monotonicNs();
+                onLineArrivedNs = RecordingPeer::monotonicNs();
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
                 if (ending == ServerEnding::Reset) {
                     resetOnClose(connection);
                 }
-                closedNs = CommandServer::monotonicNs();
+                closedNs = RecordingPeer::monotonicNs();
                 if (ending == ServerEnding::Orderly) {
                     // End of stream first, then read on until the client has gone.
                     stopSending(connection);

@@ -526,7 +526,7 @@ private Q_SLOTS:
         QCOMPARE(w.log(), QStringList{QString()});
         QCOMPARE(w.status(), QString());
 
-        CommandServer second;
+        RecordingPeer second;
         QVERIFY(second.listen());
         w.form->PortEdit->setText(QString::number(second.port()));
         w.form->VerbindenButton->click();

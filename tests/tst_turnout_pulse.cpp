@@ -38,7 +38,7 @@ public:
     explicit LogClock(LogPane* log)
     {
         connect(log, &LogPane::entryAppended, this, [this](const QString& entry) {
-            stamps.append({entry, CommandServer::monotonicNs()});
+            stamps.append({entry, RecordingPeer::monotonicNs()});
         });
     }
 
@@ -141,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(w.peerReceived(onLine + offLine));
         QCOMPARE(w.log().mid(logBefore.size()),
                  QStringList({QString::fromLatin1(onLine), QString::fromLatin1(offLine)}));
-        const QList<CommandServer::Line> lines = w.peer.lines();
+        const QList<RecordingPeer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 2);
         const qint64 onArrived = lines.at(0).arrivalNs;
         const qint64 offArrived = lines.at(1).arrivalNs;
@@ -265,10 +265,10 @@ private Q_SLOTS:
                                           Qt::QueuedConnection));
 
         QVERIFY(w.peerReceived(first + second, 10000));
-        const QList<CommandServer::Line> lines = w.peer.lines();
+        const QList<RecordingPeer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 4);
         QStringList expectedLog;
-        for (const CommandServer::Line& line : lines) {
+        for (const RecordingPeer::Line& line : lines) {
             expectedLog << QString::fromLatin1(line.bytes);
         }
         QCOMPARE(w.log().mid(logBefore.size()), expectedLog);

@@ -4,7 +4,7 @@
 
 #pragma once
 
-#include "command_server.h"
+#include "recording_peer.h"
 #include "handler_runner.h"
 #include "loco_command.h"
 #include "log_pane.h"
@@ -26,7 +26,7 @@ struct WindowFixture
 {
     QStringList shownMessages;
     QStringList logEntries;
-    CommandServer peer;
+    RecordingPeer peer;
     std::unique_ptr<TForm1> form;
 
     WindowFixture()
