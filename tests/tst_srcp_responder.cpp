@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "feedback_answer.h"
 #include "srcp_responder.h"
 #include "warnings_fail.h"
 
@@ -19,17 +20,9 @@ auto snapshot(const SrcpResponder& responder)
     for (int contact = 1; contact <= SrcpResponder::ContactsPerModule; ++contact) {
         contacts.append(responder.contact(1, contact));
     }
-    return std::make_tuple(responder.powerOn(), responder.locoInfo(1), responder.locoInfo(7),
+    SrcpResponder asked = responder;
+    return std::make_tuple(asked.respond("GET POWER\n"), responder.locoInfo(1), responder.locoInfo(7),
                            responder.turnoutInfo(7, 0), responder.turnoutInfo(7, 1), contacts);
-}
-
-QByteArray feedbackAnswer(int module, const QList<int>& closedContacts)
-{
-    QByteArray answer = "INFO FB S88 " + QByteArray::number(module);
-    for (int contact = 1; contact <= SrcpResponder::ContactsPerModule; ++contact) {
-        answer += closedContacts.contains(contact) ? " 1" : " 0";
-    }
-    return answer + '\n';
 }
 
 } // namespace
@@ -51,12 +44,13 @@ private Q_SLOTS:
 
 void TestSrcpResponder::startsWithPowerOffAndNothingKnown()
 {
-    const SrcpResponder responder;
-    QVERIFY(!responder.silentSet());
-    QVERIFY(!responder.powerOn());
+    SrcpResponder responder;
+    QCOMPARE(responder.respond("GET POWER\n"), "INFO POWER OFF\n");
     QVERIFY(responder.locoInfo(1).isEmpty());
     QVERIFY(responder.turnoutInfo(1, 0).isEmpty());
     QVERIFY(!responder.contact(1, 1));
+    // SET is answered until told otherwise.
+    QCOMPARE(responder.respond("SET POWER ON\n"), "INFO POWER ON\n");
 }
 
 void TestSrcpResponder::welcomeNamesServerAndProtocol()
