@@ -436,8 +436,9 @@ private Q_SLOTS:
         QVERIFY(w.log().isEmpty());
         QCOMPARE(TClientSocketAccess::port(*w.form->ClientSocket1), 12345);
         QCOMPARE(w.form->ClientSocket1->Host(), QStringLiteral("localhost"));
-        QTest::qWait(50);
-        QCOMPARE(w.peer.connectionCount(), 0);
+        // An attempt the press had started would reach the peer ahead of this connection.
+        QVERIFY(w.connectToPeer());
+        QCOMPARE(w.peer.connectionCount(), 1);
     }
 
     void portOutsideTheTcpRangeIsShown_data()
@@ -512,8 +513,11 @@ private Q_SLOTS:
         w.form->VerbindenButton->click();
         QTRY_VERIFY(w.form->ClientSocket1->Active());
         w.form->VerbindenButton->click();
-        QTest::qWait(50);
+        // Sent last, on the window's one connection: a second one would carry it instead.
+        w.form->ClientSocket1->SendText(QStringLiteral("marker\n"));
+        QVERIFY(w.peerReceived("marker\n"));
         QCOMPARE(w.peer.connectionCount(), 1);
+        QCOMPARE(w.peer.lines().first().connectionId, 1);
         QCOMPARE(w.log().count(QStringLiteral("Client  -   mit Server verbunden")), 1);
         QVERIFY(w.shownMessages.isEmpty());
     }
