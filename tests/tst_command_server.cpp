@@ -74,7 +74,7 @@ void busyWait(qint64 ns)
 
 } // namespace
 
-class TestCommandServer : public QObject
+class tst_CommandServer : public QObject
 {
     Q_OBJECT
 
@@ -95,7 +95,7 @@ private Q_SLOTS:
     void notReadingBacksUpTheClient();
 };
 
-void TestCommandServer::listensOnLoopbackAndRecordsNothing()
+void tst_CommandServer::listensOnLoopbackAndRecordsNothing()
 {
     RecordingPeer peer;
     QCOMPARE(peer.port(), quint16(0));
@@ -114,7 +114,7 @@ void TestCommandServer::listensOnLoopbackAndRecordsNothing()
     QCOMPARE(client->bytesAvailable(), 0);
 }
 
-void TestCommandServer::recordsWritesAsLines_data()
+void tst_CommandServer::recordsWritesAsLines_data()
 {
     QTest::addColumn<QList<QByteArray>>("writes");
     QTest::addColumn<QList<QByteArray>>("lines");
@@ -134,7 +134,7 @@ void TestCommandServer::recordsWritesAsLines_data()
     QTest::newRow("no line end yet") << QList<QByteArray>{"SET POWER"} << QList<QByteArray>{};
 }
 
-void TestCommandServer::recordsWritesAsLines()
+void tst_CommandServer::recordsWritesAsLines()
 {
     QFETCH(QList<QByteArray>, writes);
     QFETCH(QList<QByteArray>, lines);
@@ -171,7 +171,7 @@ void TestCommandServer::recordsWritesAsLines()
     }
 }
 
-void TestCommandServer::stampsArrivalWhileOwnerThreadIsBusy()
+void tst_CommandServer::stampsArrivalWhileOwnerThreadIsBusy()
 {
     RecordingPeer peer;
     QVERIFY(peer.listen());
@@ -198,7 +198,7 @@ void TestCommandServer::stampsArrivalWhileOwnerThreadIsBusy()
     QVERIFY(lines.at(1).arrivalNs >= waitEnd);
 }
 
-void TestCommandServer::stampsArrivalNotRead()
+void tst_CommandServer::stampsArrivalNotRead()
 {
     // A peer thread that runs late must not shorten a pulse: the stamp is the bytes' arrival
     // in the kernel, not the moment the thread reads them.
@@ -228,7 +228,7 @@ void TestCommandServer::stampsArrivalNotRead()
         qPrintable(QStringLiteral("stamped %1 ns after reading began").arg(arrival - readingOn)));
 }
 
-void TestCommandServer::answers_data()
+void tst_CommandServer::answers_data()
 {
     QTest::addColumn<RecordingPeer::Answering>("answering");
     QTest::addColumn<bool>("welcome");
@@ -253,7 +253,7 @@ void TestCommandServer::answers_data()
         << QByteArray("INFO FB S88 2 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
 }
 
-void TestCommandServer::answers()
+void tst_CommandServer::answers()
 {
     QFETCH(RecordingPeer::Answering, answering);
     QFETCH(bool, welcome);
@@ -276,7 +276,7 @@ void TestCommandServer::answers()
     QCOMPARE(readUntil(*client, "MARK\n"), answer + "MARK\n");
 }
 
-void TestCommandServer::twoClientsAtOnce()
+void tst_CommandServer::twoClientsAtOnce()
 {
     RecordingPeer peer;
     QVERIFY(peer.listen());
@@ -308,7 +308,7 @@ void TestCommandServer::twoClientsAtOnce()
     QCOMPARE(peer.connectionCount(), 2);
 }
 
-void TestCommandServer::overlongLineClosesOnlyItsConnection()
+void tst_CommandServer::overlongLineClosesOnlyItsConnection()
 {
     RecordingPeer peer;
     QVERIFY(peer.listen());
@@ -332,7 +332,7 @@ void TestCommandServer::overlongLineClosesOnlyItsConnection()
     QCOMPARE(readUntil(*other, "\n"), "INFO POWER OFF\n");
 }
 
-void TestCommandServer::sendAndCloseReachEveryClient_data()
+void tst_CommandServer::sendAndCloseReachEveryClient_data()
 {
     QTest::addColumn<bool>("inputWaits");
     QTest::newRow("quiet clients") << false;
@@ -340,7 +340,7 @@ void TestCommandServer::sendAndCloseReachEveryClient_data()
     QTest::newRow("a client sends on while the server closes") << true;
 }
 
-void TestCommandServer::sendAndCloseReachEveryClient()
+void tst_CommandServer::sendAndCloseReachEveryClient()
 {
     QFETCH(bool, inputWaits);
     RecordingPeer peer;
@@ -377,7 +377,7 @@ void TestCommandServer::sendAndCloseReachEveryClient()
     QCOMPARE(peer.connectionCount(), 2);
 }
 
-void TestCommandServer::stopRefusesNewConnections()
+void tst_CommandServer::stopRefusesNewConnections()
 {
     RecordingPeer peer;
     QVERIFY(peer.listen());
@@ -398,7 +398,7 @@ void TestCommandServer::stopRefusesNewConnections()
     QCOMPARE(peer.connectionCount(), 1);
 }
 
-void TestCommandServer::notReadingBacksUpTheClient()
+void tst_CommandServer::notReadingBacksUpTheClient()
 {
     RecordingPeer peer;
     QVERIFY(peer.listen());
@@ -425,5 +425,5 @@ void TestCommandServer::notReadingBacksUpTheClient()
     QCOMPARE(client->bytesToWrite(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestCommandServer)
+QTEST_GUILESS_MAIN(tst_CommandServer)
 #include "tst_command_server.moc"

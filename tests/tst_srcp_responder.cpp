@@ -27,7 +27,7 @@ auto snapshot(const SrcpResponder& responder)
 
 } // namespace
 
-class TestSrcpResponder : public QObject
+class tst_SrcpResponder : public QObject
 {
     Q_OBJECT
 
@@ -42,7 +42,7 @@ private Q_SLOTS:
     void anyBytesGetAnAnswerOrNothing();
 };
 
-void TestSrcpResponder::startsWithPowerOffAndNothingKnown()
+void tst_SrcpResponder::startsWithPowerOffAndNothingKnown()
 {
     SrcpResponder responder;
     QCOMPARE(responder.respond("GET POWER\n"), "INFO POWER OFF\n");
@@ -53,7 +53,7 @@ void TestSrcpResponder::startsWithPowerOffAndNothingKnown()
     QCOMPARE(responder.respond("SET POWER ON\n"), "INFO POWER ON\n");
 }
 
-void TestSrcpResponder::welcomeNamesServerAndProtocol()
+void tst_SrcpResponder::welcomeNamesServerAndProtocol()
 {
     const QByteArray welcome = SrcpResponder::welcomeLine();
     QVERIFY(welcome.contains("kolvo-loopback-server"));
@@ -62,7 +62,7 @@ void TestSrcpResponder::welcomeNamesServerAndProtocol()
     QCOMPARE(welcome.count('\n'), 1);
 }
 
-void TestSrcpResponder::respond_data()
+void tst_SrcpResponder::respond_data()
 {
     QTest::addColumn<QList<QByteArray>>("before");
     QTest::addColumn<bool>("silentSet");
@@ -167,7 +167,7 @@ void TestSrcpResponder::respond_data()
     }
 }
 
-void TestSrcpResponder::respond()
+void tst_SrcpResponder::respond()
 {
     QFETCH(QList<QByteArray>, before);
     QFETCH(bool, silentSet);
@@ -188,7 +188,7 @@ void TestSrcpResponder::respond()
     }
 }
 
-void TestSrcpResponder::contacts_data()
+void tst_SrcpResponder::contacts_data()
 {
     QTest::addColumn<QList<QByteArray>>("settings");
     QTest::addColumn<QList<bool>>("accepted");
@@ -212,7 +212,7 @@ void TestSrcpResponder::contacts_data()
         << QList<bool>(9, false) << QByteArray("GET FB S88 1 \n") << feedbackAnswer(1, {});
 }
 
-void TestSrcpResponder::contacts()
+void tst_SrcpResponder::contacts()
 {
     QFETCH(QList<QByteArray>, settings);
     QFETCH(QList<bool>, accepted);
@@ -230,7 +230,7 @@ void TestSrcpResponder::contacts()
     QCOMPARE(responder.respond(query), answer);
 }
 
-void TestSrcpResponder::anyBytesGetAnAnswerOrNothing()
+void tst_SrcpResponder::anyBytesGetAnAnswerOrNothing()
 {
     // What a fuzzer will do at scale: no input may crash it or yield a half line.
     QRandomGenerator random(5);
@@ -248,5 +248,5 @@ void TestSrcpResponder::anyBytesGetAnAnswerOrNothing()
     }
 }
 
-QTEST_GUILESS_MAIN(TestSrcpResponder)
+QTEST_GUILESS_MAIN(tst_SrcpResponder)
 #include "tst_srcp_responder.moc"
