@@ -19,9 +19,9 @@
 
 #include "bench_stats.h"
 #include "bench_wait.h"
-#include "recording_peer.h"
 #include "handler_runner.h"
 #include "log_pane.h"
+#include "recording_peer.h"
 #include "tclient_socket.h"
 #include "tform1.h"
 

@@ -11,9 +11,9 @@
 
 #include "bench_stats.h"
 #include "bench_wait.h"
-#include "recording_peer.h"
 #include "handler_runner.h"
 #include "nano_pause.h"
+#include "recording_peer.h"
 #include "tclient_socket.h"
 #include "tform1.h"
 

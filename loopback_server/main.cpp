@@ -94,7 +94,7 @@ int main(int argc, char* argv[])
     server.setWelcome(true);
     const bool silentSet = parser.isSet(silentSetOption);
     server.setAnswering(silentSet ? CommandServer::Answering::SrcpSilentSet
-                                : CommandServer::Answering::Srcp);
+                                  : CommandServer::Answering::Srcp);
     for (const QString& value : parser.values(contactOption)) {
         const auto setting = contactFromOption(value);
         if (!setting || !server.setContact(*setting)) {
@@ -106,13 +106,11 @@ int main(int argc, char* argv[])
     TrafficPrinter printer;
     QObject::connect(&server, &CommandServer::clientConnected, &server,
                      [&printer](int connectionId, const QString& client) {
-                         print(
-                             printer.connected(monotonicNs(), connectionId, client));
+                         print(printer.connected(monotonicNs(), connectionId, client));
                      });
-    QObject::connect(&server, &CommandServer::clientDisconnected, &server,
-                     [&printer](int connectionId) {
-                         print(printer.disconnected(monotonicNs(), connectionId));
-                     });
+    QObject::connect(
+        &server, &CommandServer::clientDisconnected, &server,
+        [&printer](int connectionId) { print(printer.disconnected(monotonicNs(), connectionId)); });
     QObject::connect(&server, &CommandServer::lineTooLong, &server, [&printer](int connectionId) {
         print(printer.tooLong(monotonicNs(), connectionId));
     });

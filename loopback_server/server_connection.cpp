@@ -4,8 +4,8 @@
 
 #include "server_connection.h"
 
-#include "native_socket.h"
 #include "monotonic_clock.h"
+#include "native_socket.h"
 
 #include <QHostAddress>
 #include <QSocketNotifier>

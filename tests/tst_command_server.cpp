@@ -3,9 +3,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "arrival_stamps.h"
-#include "recording_peer.h"
 #include "line_reader.h"
 #include "native_socket.h"
+#include "recording_peer.h"
 #include "warnings_fail.h"
 
 #include <QSignalSpy>

@@ -449,8 +449,9 @@ private Q_SLOTS:
         // nothing on a pane that never had one.
         const QString logAfter = w.logText();
         QVERIFY(logAfter.startsWith(logBefore));
-        QVERIFY2(QStringList({QString(), QStringLiteral("\n")}).contains(logAfter.mid(logBefore.size())),
-                 qPrintable(logAfter.mid(logBefore.size())));
+        QVERIFY2(
+            QStringList({QString(), QStringLiteral("\n")}).contains(logAfter.mid(logBefore.size())),
+            qPrintable(logAfter.mid(logBefore.size())));
     }
 
     void hostNamesThatCannotExistAreShown_data()

@@ -78,10 +78,9 @@ private Q_SLOTS:
                                     "SET POWER ON \r\n";
         QVERIFY(w.peerReceived(expected));
         QCOMPARE(w.peer.lines().size(), 4);
-        QCOMPARE(w.log(), logLines(ConnectEntries + QStringList({"SET POWER ON \r\n",
-                                                                 "SET POWER OFF \r\n",
-                                                                 "SET POWER OFF \r\n",
-                                                                 "SET POWER ON \r\n"})));
+        QCOMPARE(w.log(), logLines(ConnectEntries +
+                                   QStringList({"SET POWER ON \r\n", "SET POWER OFF \r\n",
+                                                "SET POWER OFF \r\n", "SET POWER ON \r\n"})));
     }
 
     void powerWithoutConnectionIsLoggedNotSentAndNotWarned_data() { powerLine_data(); }

@@ -389,8 +389,9 @@ private Q_SLOTS:
         QCOMPARE(shownBytes, FloodBytes + last.size());
         const QString shown = w.status();
         const QString before = shown.chopped(last.size());
-        QCOMPARE(before,
-                 statusShowing(line.repeated(before.size() / line.size() + 1)).right(before.size()));
+        QCOMPARE(
+            before,
+            statusShowing(line.repeated(before.size() / line.size() + 1)).right(before.size()));
         QVERIFY(w.shownMessages.isEmpty());
         QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
                  qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));

@@ -21,8 +21,9 @@ auto snapshot(const SrcpResponder& responder)
         contacts.append(responder.contact(1, contact));
     }
     SrcpResponder asked = responder;
-    return std::make_tuple(asked.respond("GET POWER\n"), responder.locoInfo(1), responder.locoInfo(7),
-                           responder.turnoutInfo(7, 0), responder.turnoutInfo(7, 1), contacts);
+    return std::make_tuple(asked.respond("GET POWER\n"), responder.locoInfo(1),
+                           responder.locoInfo(7), responder.turnoutInfo(7, 0),
+                           responder.turnoutInfo(7, 1), contacts);
 }
 
 } // namespace

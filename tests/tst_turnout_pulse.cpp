@@ -147,8 +147,7 @@ private Q_SLOTS:
                      qPrintable(nanoseconds(offArrived - onArrived)));
             // Sent at once, not held back until the handler returns: the on-line was at the
             // peer a whole pulse before the off-line left.
-            QVERIFY2(offSent - onArrived >= PulseNs,
-                     qPrintable(nanoseconds(offSent - onArrived)));
+            QVERIFY2(offSent - onArrived >= PulseNs, qPrintable(nanoseconds(offSent - onArrived)));
         } else {
             QVERIFY2(offSent - onSent >= PulseNs, qPrintable(nanoseconds(offSent - onSent)));
             // A late stamp can only be later than the arrival, so this still shows the on-line

@@ -158,8 +158,7 @@ void checkSet(SrcpResponder& responder, bool silentSet, const SrcpResponder::Com
     }
     // What a SET echoes is what a later GET reports, in either answering mode.
     const QByteArray reported = responder.respond(getLine(command));
-    require(silentSet ? answer.isEmpty() : answer == reported,
-            "SET echo and GET disagree", line);
+    require(silentSet ? answer.isEmpty() : answer == reported, "SET echo and GET disagree", line);
     require(reported != "INFO -2\n", "GET after SET reports an unknown device", line);
 
     // The normalised arguments must read back as the same command.

@@ -15,8 +15,7 @@ RecordingPeer::RecordingPeer(QObject* parent)
     m_server->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_server, &QObject::deleteLater);
     connect(m_server, &CommandServer::clientConnected, this, &RecordingPeer::clientConnected);
-    connect(m_server, &CommandServer::clientDisconnected, this,
-            &RecordingPeer::clientDisconnected);
+    connect(m_server, &CommandServer::clientDisconnected, this, &RecordingPeer::clientDisconnected);
     connect(m_server, &CommandServer::lineReceived, this, &RecordingPeer::lineReceived);
     connect(m_server, &CommandServer::lineTooLong, this, &RecordingPeer::lineTooLong);
     m_thread.start();

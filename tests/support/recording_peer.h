@@ -43,7 +43,8 @@
 //   (Bytes that wait in the kernel together, e.g. while reading is off, share the stamp of
 //   the last of them.)
 //   Stamps come from monotonicNs() (monotonic_clock.h), the same clock as CLOCK_MONOTONIC and
-//   steady_clock, so a test can compare them with its own. clear() forgets chunks and lines, not the counts.
+//   steady_clock, so a test can compare them with its own. clear() forgets chunks and lines, not
+//   the counts.
 // - Answers: setAnswering(Answering::Srcp) makes it answer like the loopback server (an INFO
 //   line per command, "INFO -2" for anything it cannot parse); SrcpSilentSet answers nothing
 //   to SET, like a strict 0.7 command port. setWelcome(true) greets every new connection.
@@ -106,7 +107,7 @@ private:
 
     TrafficRecording m_recording;
     QThread m_thread;
-    CommandServer* m_server; // lives on m_thread, deleted there when it finishes
+    CommandServer* m_server;      // lives on m_thread, deleted there when it finishes
     CommandServerAccess m_access; // used on m_thread only
     quint16 m_port = 0;
     QString m_errorString;

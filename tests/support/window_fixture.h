@@ -4,10 +4,10 @@
 
 #pragma once
 
-#include "recording_peer.h"
 #include "handler_runner.h"
 #include "loco_command.h"
 #include "log_pane.h"
+#include "recording_peer.h"
 #include "tclient_socket.h"
 #include "tform1.h"
 #include "tstatus_bar.h"
