@@ -20,8 +20,6 @@ constexpr int MeasurementsPerAverage = 20;
 // makes 600.05000000000007 of a sum of 12001).
 constexpr long double AverageFactor = 0.05L;
 
-std::int32_t passesOfLastCalibration = 0;
-
 // Truncates toward zero. A value beyond the integer's range (or NaN) has no
 // defined conversion in C++, so it saturates instead: only a counter gone wild can produce
 // one, and then any saturated value is as far outside the tolerance as the true one.
@@ -98,7 +96,6 @@ double NanoPause::Average(double length)
 
 double NanoPause::Calibrate()
 {
-    passesOfLastCalibration = 0;
     // Without a counter no pass could come near the target: return at once.
     if (CounterAvailable == 0) {
         return 0.0;
@@ -107,8 +104,7 @@ double NanoPause::Calibrate()
     const std::int32_t tolerance = CalibrationTarget / 50;
     // One pass: measure the target, measure again with the overrun taken off, and stop once
     // that second mean lies within the tolerance.
-    for (;;) {
-        ++passesOfLastCalibration;
+    for (std::int32_t passes = 1;; ++passes) {
         const double measured = Average(target);
         const double overrun = measured - target;
         const double correctedLength = target - overrun;
@@ -117,13 +113,8 @@ double NanoPause::Calibrate()
         // so that a saturated minimum has one).
         const std::int64_t error = std::abs(
             static_cast<std::int64_t>(truncateTowardZero<std::int32_t>(corrected - target)));
-        if (error <= tolerance || passesOfLastCalibration >= CalibrationPassLimit) {
+        if (error <= tolerance || passes >= CalibrationPassLimit) {
             return overrun;
         }
     }
-}
-
-std::int32_t lastCalibrationPasses()
-{
-    return passesOfLastCalibration;
 }

@@ -48,7 +48,3 @@ public:
     // The frequency query's result: nonzero when the counter can be used.
     std::int32_t CounterAvailable = 0;
 };
-
-// How many passes the most recent Calibrate made: 0 when it returned at once because the
-// counter is not available (or before any Calibrate), at most CalibrationPassLimit.
-[[nodiscard]] std::int32_t lastCalibrationPasses();

@@ -35,7 +35,6 @@ void LogPane::append(const QString& entry)
         QMetaObject::invokeMethod(this, &LogPane::showPendingEntries, Qt::QueuedConnection);
     }
     m_pending += shown;
-    Q_EMIT entryAppended(entry);
 }
 
 void LogPane::showPendingEntries()

@@ -21,10 +21,6 @@ public:
     // Puts entries still waiting for the next event-loop turn into the view now.
     void showPendingEntries();
 
-Q_SIGNALS:
-    // At the moment of appending, before the view shows the entry.
-    void entryAppended(const QString& entry);
-
 private:
     // An empty entry shows nothing, yet the next one still starts a line of its own.
     bool m_hasEntries = false;

@@ -66,7 +66,7 @@ void TForm1::SendLocoCommand()
 void TForm1::ScrollBar1Change()
 {
     // Direction may change only at standstill, which is the bottom end of the bar.
-    Button2->setEnabled(ScrollBar1->value() == 100);
+    Button2->setEnabled(ScrollBar1->value() == ScrollBar1->maximum());
     SendLocoCommand();
 }
 

@@ -23,7 +23,6 @@ public:
     [[nodiscard]] int ItemIndex() const;
     void setItemIndex(int index);
     [[nodiscard]] QStringList Items() const { return m_items; }
-    [[nodiscard]] int Columns() const { return m_columns; }
     [[nodiscard]] QRadioButton* button(int index) const;
 
 Q_SIGNALS:

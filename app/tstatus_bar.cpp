@@ -48,8 +48,7 @@ TStatusBar::TStatusBar(QWidget* parent) : QStatusBar(parent), m_panelLabel(new Q
 void TStatusBar::setPanelText(const QString& newText)
 {
     const QString before = m_line;
-    m_text = newText;
-    m_line = singleLineText(m_text);
+    m_line = singleLineText(newText);
     m_panelLabel->setText(m_line.left(DisplayedCharacters));
     m_panelLabel->setToolTip(toolTipFor(m_line));
     // Each text is a new reply, worth announcing even where it repeats the last one.

@@ -20,14 +20,11 @@ public:
     explicit TStatusBar(QWidget* parent = nullptr);
 
     void setPanelText(const QString& text);
-    [[nodiscard]] QString panelText() const { return m_text; }
     // The whole text shaped for one line.
     [[nodiscard]] QString panelLine() const { return m_line; }
-    [[nodiscard]] QLabel* panel() const { return m_panelLabel; }
 
 private:
     QLabel* m_panelLabel;
-    QString m_text;
     QString m_line;
 };
 

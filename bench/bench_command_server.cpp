@@ -3,14 +3,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // The loopback peer's own cost: how late it stamps a line after the client wrote it, and the
-// round trip of a command and its INFO answer through CommandServer, against a bare blocking echo
+// round trip of a command and its INFO answer through RecordingPeer, against a bare blocking echo
 // thread on a plain socket as the baseline measured in the same run. Samples alternate, so
 // both see the same load. Figures in microseconds: median, p95, max, min, and the peer's over
 // the baseline's.
 // Run by hand: build/bench/bench_command_server [samples]
 
 #include "bench_stats.h"
-#include "command_server.h"
+#include "recording_peer.h"
 #include "test_sockets.h"
 
 #include <QCoreApplication>
@@ -94,7 +94,7 @@ private:
 // One command out, one line back; microseconds, or a negative value when nothing came.
 double roundTrip(QTcpSocket& socket, const QByteArray& line)
 {
-    const qint64 start = CommandServer::monotonicNs();
+    const qint64 start = RecordingPeer::monotonicNs();
     socket.write(line);
     socket.flush();
     while (!socket.canReadLine()) {
@@ -103,7 +103,7 @@ double roundTrip(QTcpSocket& socket, const QByteArray& line)
         }
     }
     socket.readLine();
-    return static_cast<double>(CommandServer::monotonicNs() - start) / 1000.0;
+    return static_cast<double>(RecordingPeer::monotonicNs() - start) / 1000.0;
 }
 
 int fail(const char* what)
@@ -120,11 +120,11 @@ int main(int argc, char* argv[])
     const int samples = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
     const QByteArray line = "SET GA M 7 0 1 -1\r\n";
 
-    CommandServer peer;
+    RecordingPeer peer;
     if (!peer.listen()) {
         return fail("the peer does not listen");
     }
-    peer.setAnswering(CommandServer::Answering::Srcp);
+    peer.setAnswering(RecordingPeer::Answering::Srcp);
     EchoThread echo;
     QTcpSocket toPeer;
     QTcpSocket toEcho;
@@ -141,10 +141,10 @@ int main(int argc, char* argv[])
     std::vector<double> peerTrips;
     std::vector<double> echoTrips;
     for (int sample = 0; sample < samples; ++sample) {
-        const qint64 sent = CommandServer::monotonicNs();
+        const qint64 sent = RecordingPeer::monotonicNs();
         const double peerTrip = roundTrip(toPeer, line);
         const double echoTrip = roundTrip(toEcho, line);
-        const QList<CommandServer::Line> lines = peer.lines();
+        const QList<RecordingPeer::Line> lines = peer.lines();
         if (peerTrip < 0.0 || echoTrip < 0.0 || lines.size() != 1) {
             return fail("an answer did not come");
         }
@@ -159,10 +159,10 @@ int main(int argc, char* argv[])
     const Summary echoSummary = summarize(echoTrips);
     std::printf("%d samples\n", samples);
     printRow("stamp lag (write to arrivalNs)", summarize(stampLag));
-    printRow("round trip, CommandServer + INFO", peerSummary);
+    printRow("round trip, RecordingPeer + INFO", peerSummary);
     printRow("round trip, bare echo (baseline)", echoSummary);
     const auto ratio = [](double a, double b) { return b > 0.0 ? a / b : 0.0; };
-    std::printf("%-34s median %8.2f  p95 %8.2f  max %8.2f\n", "ratio CommandServer / baseline",
+    std::printf("%-34s median %8.2f  p95 %8.2f  max %8.2f\n", "ratio RecordingPeer / baseline",
                 ratio(peerSummary.median, echoSummary.median),
                 ratio(peerSummary.p95, echoSummary.p95), ratio(peerSummary.max, echoSummary.max));
     return 0;

@@ -184,7 +184,10 @@ int main(int argc, char* argv[])
         took.start();
         form.VerbindenButton->click();
         const std::vector<double> flood = tickLateness(
-            [&] { return form.StatusBar1->panelText().endsWith(QString::fromLatin1(LastLine)); },
+            [&] {
+                return form.StatusBar1->panelLine().endsWith(
+                    singleLineText(QString::fromLatin1(LastLine)));
+            },
             120000);
         const qint64 floodMs = took.elapsed();
         if (flood.empty()) {

@@ -19,9 +19,9 @@
 
 #include "bench_stats.h"
 #include "bench_wait.h"
-#include "command_server.h"
 #include "handler_runner.h"
 #include "log_pane.h"
+#include "recording_peer.h"
 #include "tclient_socket.h"
 #include "tform1.h"
 
@@ -47,11 +47,11 @@ namespace {
 // Polls, without running the event loop, until the peer holds `count` lines; returns the
 // arrival stamp of the last, or 0 on timeout. The line is on its way as soon as the send
 // returns, so nothing on this thread is needed for it to arrive.
-qint64 arrivalOfLine(const CommandServer& peer, qsizetype count, int timeoutMs = 5000)
+qint64 arrivalOfLine(const RecordingPeer& peer, qsizetype count, int timeoutMs = 5000)
 {
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
-        const QList<CommandServer::Line> lines = peer.lines();
+        const QList<RecordingPeer::Line> lines = peer.lines();
         if (lines.size() >= count) {
             return lines.at(count - 1).arrivalNs;
         }
@@ -95,15 +95,15 @@ struct DragCheck
     int merged = 0;
     int wrong = 0;
 
-    void check(const CommandServer& peer)
+    void check(const RecordingPeer& peer)
     {
-        const QList<CommandServer::Line> lines = peer.lines();
+        const QList<RecordingPeer::Line> lines = peer.lines();
         QByteArray expected;
         for (int speed = 1; speed <= 100; ++speed) {
             expected += locoLine(speed);
         }
         QByteArray bytes;
-        for (const CommandServer::Chunk& chunk : peer.chunks()) {
+        for (const RecordingPeer::Chunk& chunk : peer.chunks()) {
             bytes += chunk.bytes;
         }
         if (lines.size() < 100) {
@@ -138,7 +138,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "error shown: %s\n", qPrintable(message));
     });
 
-    CommandServer peer;
+    RecordingPeer peer;
     if (!peer.listen()) {
         std::fprintf(stderr, "peer: %s\n", qPrintable(peer.errorString()));
         return 1;
@@ -193,9 +193,9 @@ int main(int argc, char* argv[])
         // Down the bar and back up: 200 changes, every one a line.
         for (int change = 1; change <= 200; ++change) {
             const int position = change <= 100 ? 100 - change : change - 100;
-            const qint64 start = CommandServer::monotonicNs();
+            const qint64 start = RecordingPeer::monotonicNs();
             bar->setValue(position);
-            const qint64 returned = CommandServer::monotonicNs();
+            const qint64 returned = RecordingPeer::monotonicNs();
             const qint64 arrival = arrivalOfLine(peer, ++count);
             if (arrival == 0) {
                 std::fprintf(stderr, "line for position %d lost\n", position);
@@ -212,7 +212,7 @@ int main(int argc, char* argv[])
             QCoreApplication::processEvents();
 
             const QByteArray line = locoLine(100 - position);
-            const qint64 rawStart = CommandServer::monotonicNs();
+            const qint64 rawStart = RecordingPeer::monotonicNs();
             raw.write(line);
             raw.flush();
             const qint64 rawArrival = arrivalOfLine(peer, ++count);
@@ -253,18 +253,18 @@ int main(int argc, char* argv[])
             } else if (variant == TurnsHidden) {
                 form.hide();
             }
-            const qint64 start = CommandServer::monotonicNs();
+            const qint64 start = RecordingPeer::monotonicNs();
             qint64 inSetValue = 0;
             qint64 inEventLoop = 0;
             for (int position = 99; position >= 0; --position) {
-                const qint64 before = CommandServer::monotonicNs();
+                const qint64 before = RecordingPeer::monotonicNs();
                 bar->setValue(position);
-                const qint64 between = CommandServer::monotonicNs();
+                const qint64 between = RecordingPeer::monotonicNs();
                 if (turns) {
                     QCoreApplication::processEvents();
                 }
                 inSetValue += between - before;
-                inEventLoop += CommandServer::monotonicNs() - between;
+                inEventLoop += RecordingPeer::monotonicNs() - between;
             }
             const qint64 arrival = arrivalOfLine(peer, 100);
             if (arrival != 0) {
@@ -283,7 +283,7 @@ int main(int argc, char* argv[])
 
         for (const bool turns : {true, false}) {
             peer.clear();
-            const qint64 rawStart = CommandServer::monotonicNs();
+            const qint64 rawStart = RecordingPeer::monotonicNs();
             for (int speed = 1; speed <= 100; ++speed) {
                 raw.write(locoLine(speed));
                 raw.flush();

@@ -2,8 +2,8 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// Figures of the pause timer on the real counter: how far pauses overrun their length, how
-// many passes a calibration makes and how long it takes, each as median, p95 and max, and as
+// Figures of the pause timer on the real counter: how far pauses overrun their length and how
+// long a calibration takes (in passes' worth of time too), each as median, p95 and max, and as
 // ratios against the cost of one counter read measured in the same run.
 // Run by hand: build/bench/bench_pause
 
@@ -89,18 +89,14 @@ int main()
     const Summary longPause = summarize(longOverruns);
     printRow("Pause(300000) overrun", longPause, "us", longOverruns.size());
 
-    std::vector<double> passes;
     std::vector<double> calibrationTimes;
     std::vector<double> calibrationResults;
     for (int calibration = 0; calibration < 20; ++calibration) {
         const SteadyClock::time_point start = SteadyClock::now();
         calibrationResults.push_back(pause.Calibrate());
         calibrationTimes.push_back(microsecondsSince(start) / 1000.0);
-        passes.push_back(lastCalibrationPasses());
     }
-    const Summary passCount = summarize(passes);
     const Summary calibrationTime = summarize(calibrationTimes);
-    printRow("Calibrate passes", passCount, "", passes.size());
     printRow("Calibrate time", calibrationTime, "ms", calibrationTimes.size());
     printRow("Calibrate result (overrun)", summarize(calibrationResults), "us",
              calibrationResults.size());

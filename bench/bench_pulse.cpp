@@ -11,9 +11,9 @@
 
 #include "bench_stats.h"
 #include "bench_wait.h"
-#include "command_server.h"
 #include "handler_runner.h"
 #include "nano_pause.h"
+#include "recording_peer.h"
 #include "tclient_socket.h"
 #include "tform1.h"
 
@@ -36,12 +36,12 @@ constexpr qint64 PulseNs = 300'000'000;
 
 // Waits for the two lines of one pulse and returns how much their arrival gap exceeds
 // 300 ms, in microseconds; the peer's lines are forgotten afterwards.
-bool takePulseOverrun(CommandServer& peer, std::vector<double>& overruns)
+bool takePulseOverrun(RecordingPeer& peer, std::vector<double>& overruns)
 {
     if (!waitFor([&peer] { return peer.lines().size() >= 2; })) {
         return false;
     }
-    const QList<CommandServer::Line> lines = peer.lines();
+    const QList<RecordingPeer::Line> lines = peer.lines();
     peer.clear();
     if (lines.size() != 2) {
         return false;
@@ -84,7 +84,7 @@ int main(int argc, char* argv[])
     applicationHandlers().setDisplay(
         [](const QString& message) { std::fprintf(stderr, "%s\n", qPrintable(message)); });
 
-    CommandServer peer;
+    RecordingPeer peer;
     if (!peer.listen()) {
         return fail("the peer does not listen");
     }

@@ -23,7 +23,6 @@ public:
 
     [[nodiscard]] QString Host() const { return m_host; }
     void setHost(const QString& newHost) { m_host = newHost; }
-    [[nodiscard]] int Port() const { return m_port; }
     void setPort(int newPort) { m_port = newPort; }
 
     // Starts connecting; does nothing while a connection is being opened or is open.
@@ -42,9 +41,6 @@ public:
     // is waiting.
     [[nodiscard]] QString ReceiveText();
 
-    // How long a connection attempt may take before it is given up.
-    void setConnectTimeout(int milliseconds) { m_connectTimeoutMs = milliseconds; }
-
 Q_SIGNALS:
     void OnConnect();
     void OnRead();
@@ -52,6 +48,8 @@ Q_SIGNALS:
     void OnFailure(const QString& message);
 
 private:
+    friend class TClientSocketAccess; // tests/support: the port and a shorter connect timeout
+
     void handleConnected();
     void handleError();
     void handleConnectTimeout();
@@ -70,5 +68,6 @@ private:
     // Host and port of the attempt under way, so a message names what was really tried.
     QString m_openedHost;
     int m_openedPort = 0;
+    // How long a connection attempt may take before it is given up.
     int m_connectTimeoutMs = 10000;
 };

@@ -4,92 +4,109 @@
 
 #include "command_server.h"
 
-#include "command_server_engine.h"
+#include "server_connection.h"
+#include "server_listener.h"
 
-#include <type_traits>
-
-CommandServer::CommandServer(QObject* parent)
-    : QObject(parent), m_engine(new CommandServerEngine(&m_recording))
-{
-    m_thread.setObjectName(QStringLiteral("peer"));
-    m_engine->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_engine, &QObject::deleteLater);
-    connect(m_engine, &CommandServerEngine::clientConnected, this, &CommandServer::clientConnected);
-    connect(m_engine, &CommandServerEngine::clientDisconnected, this,
-            &CommandServer::clientDisconnected);
-    connect(m_engine, &CommandServerEngine::lineReceived, this, &CommandServer::lineReceived);
-    connect(m_engine, &CommandServerEngine::lineTooLong, this, &CommandServer::lineTooLong);
-    m_thread.start();
-}
-
-CommandServer::~CommandServer()
-{
-    m_thread.quit();
-    m_thread.wait();
-}
-
-template <typename Call> auto CommandServer::inServerThread(Call call)
-{
-    using Result = std::invoke_result_t<Call>;
-    if constexpr (std::is_void_v<Result>) {
-        QMetaObject::invokeMethod(m_engine, call, Qt::BlockingQueuedConnection);
-    } else {
-        Result result{};
-        QMetaObject::invokeMethod(m_engine, call, Qt::BlockingQueuedConnection, &result);
-        return result;
-    }
-}
+CommandServer::CommandServer(QObject* parent) : QObject(parent) {}
 
 bool CommandServer::listen(const QHostAddress& address, quint16 port)
 {
-    struct Outcome
-    {
-        bool listening = false;
-        quint16 port = 0;
-        QString errorString;
-    };
-    const Outcome outcome = inServerThread([this, address, port] {
-        const bool listening = m_engine->listen(address, port);
-        return Outcome{listening, m_engine->serverPort(), m_engine->errorString()};
-    });
-    m_port = outcome.port;
-    m_errorString = outcome.errorString;
-    return outcome.listening;
+    if (!m_listener) {
+        m_listener = new ServerListener(this);
+        connect(m_listener, &ServerListener::accepted, this, &CommandServer::accept);
+    }
+    if (m_listener->isListening()) {
+        m_errorString = QStringLiteral("already listening");
+        return false;
+    }
+    const bool listening = m_listener->listen(address, port);
+    m_errorString = listening ? QString() : m_listener->errorString();
+    if (listening) {
+        // Accepted sockets inherit it, so even bytes sent before we accept carry a stamp.
+        ServerConnection::stampArrivals(m_listener->socketDescriptor());
+    }
+    return listening;
 }
 
-void CommandServer::sendToClients(const QByteArray& bytes)
+quint16 CommandServer::serverPort() const
 {
-    inServerThread([this, bytes] { m_engine->sendToClients(bytes); });
-}
-
-void CommandServer::closeClients()
-{
-    inServerThread([this] { m_engine->closeClients(); });
+    return m_listener ? m_listener->serverPort() : 0;
 }
 
 void CommandServer::setAnswering(Answering answering)
 {
-    inServerThread([this, answering] {
-        m_engine->setAnswering(answering != Answering::None, answering == Answering::SrcpSilentSet);
-    });
-}
-
-void CommandServer::setWelcome(bool welcome)
-{
-    inServerThread([this, welcome] { m_engine->setWelcome(welcome); });
-}
-
-void CommandServer::setReading(bool reading)
-{
-    inServerThread([this, reading] { m_engine->setReading(reading); });
+    m_answering = answering != Answering::None;
+    m_responder.setSilentSet(answering == Answering::SrcpSilentSet);
 }
 
 bool CommandServer::setContact(const SrcpResponder::ContactSetting& setting)
 {
-    return inServerThread([this, setting] { return m_engine->setContact(setting); });
+    return m_responder.setContact(setting);
 }
 
-void CommandServer::stop()
+void CommandServer::accept(qintptr descriptor)
 {
-    inServerThread([this] { m_engine->stopListening(); });
+    const int id = ++m_lastConnectionId;
+    auto* connection = new ServerConnection(descriptor, this);
+    Client& client = m_clients[id];
+    client.connection = connection;
+    connect(connection, &ServerConnection::received, this,
+            [this, id](const QByteArray& chunk, qint64 arrivalNs) {
+                handleChunk(id, chunk, arrivalNs);
+            });
+    connect(
+        connection, &ServerConnection::closed, this, [this, id] { forget(id); },
+        Qt::QueuedConnection);
+    Q_EMIT clientConnected(id, connection->peer());
+    if (m_welcome) {
+        write(client, SrcpResponder::welcomeLine());
+    }
+}
+
+void CommandServer::handleChunk(int connectionId, const QByteArray& chunk, qint64 arrivalNs)
+{
+    const auto found = m_clients.find(connectionId);
+    if (found == m_clients.end() || found->second.closing) {
+        return;
+    }
+    Client& client = found->second;
+    const QString peer = client.connection->peer();
+    for (const LineReader::Line& line : client.reader.feed(chunk, arrivalNs)) {
+        Q_EMIT lineReceived(line.bytes, line.arrivalNs, connectionId, peer);
+        if (m_answering) {
+            const QByteArray answer = m_responder.respond(line.bytes);
+            if (!answer.isEmpty()) {
+                write(client, answer);
+            }
+        }
+    }
+    if (client.reader.isOverlong() && !client.closing) {
+        client.closing = true;
+        Q_EMIT lineTooLong(connectionId);
+        // The rest of the stream has no framing left to trust.
+        client.connection->abort();
+    }
+}
+
+void CommandServer::forget(int connectionId)
+{
+    const auto found = m_clients.find(connectionId);
+    if (found == m_clients.end()) {
+        return;
+    }
+    found->second.connection->deleteLater();
+    m_clients.erase(found);
+    Q_EMIT clientDisconnected(connectionId);
+}
+
+void CommandServer::write(Client& client, const QByteArray& bytes)
+{
+    if (client.closing) {
+        return;
+    }
+    client.connection->write(bytes);
+    if (client.connection->unsentBytes() > MaxUnsentBytes) {
+        client.closing = true;
+        client.connection->abort();
+    }
 }

@@ -4,58 +4,22 @@
 
 #pragma once
 
+#include "line_reader.h"
 #include "srcp_responder.h"
-#include "traffic_recording.h"
 
-#include <QByteArray>
 #include <QHostAddress>
-#include <QList>
 #include <QObject>
 #include <QString>
-#include <QThread>
 
-class CommandServerEngine;
+#include <map>
 
-// A real TCP peer for tests, and the engine of kolvo-loopback-server.
-//
-// Why a thread of its own: the client's turnout pulse holds its event loop for 300 ms. A
-// peer on the test's thread would read both pulse lines only after that wait. Here the peer's
-// thread reads, records and answers whatever the test's thread is doing, and each chunk is
-// stamped with the time the kernel queued it (see ServerConnection), so the gap between two
-// lines is the gap on the wire even when this thread runs late. (Windows gives no such time:
-// there the peer's thread stamps a chunk when it reads it.)
-//
-// Scripting it from a test:
-//
-//     CommandServer peer;                 // records only: no welcome line, no answers
-//     QVERIFY(peer.listen());          // 127.0.0.1, a port the system picks
-//     client.connectToHost(QHostAddress::LocalHost, peer.port());
-//     ... let the client write ...
-//     QTRY_COMPARE(peer.lines().size(), 2);
-//     QCOMPARE(peer.lines().at(0).bytes, "SET POWER ON \r\n");  // exact bytes, line end kept
-//     QVERIFY(peer.lines().at(1).arrivalNs - peer.lines().at(0).arrivalNs >= 300'000'000);
-//
-// - Recording: receivedBytes() is everything from all clients in arrival order; chunks() keeps
-//   each read as it came (to see how a client split its writes); lines() has the complete
-//   lines, each stamped with the arrival of its last byte and tagged with its connection.
-//   (Bytes that wait in the kernel together, e.g. while reading is off, share the stamp of
-//   the last of them.)
-//   Stamps come from monotonicNs(), the same clock as CLOCK_MONOTONIC and steady_clock, so
-//   a test can compare them with its own. clear() forgets chunks and lines, not the counts.
-// - Answers: setAnswering(Answering::Srcp) makes it answer like the loopback server (an INFO
-//   line per command, "INFO -2" for anything it cannot parse); SrcpSilentSet answers nothing
-//   to SET, like a strict 0.7 command port. setWelcome(true) greets every new connection.
-//   setContact() closes or opens a feedback contact for "GET FB S88".
-// - Scripted traffic: sendToClients() writes raw bytes to every open connection (a partial
-//   line, a line without end, a burst); closeClients() ends every connection from this side.
-// - Failures: stop() closes the listening socket, so a later connect is refused while open
-//   connections stay; setReading(false) accepts but stops reading, so the client's writes
-//   back up into the kernel buffers (a client that closes meanwhile is noticed once reading
-//   is back on). A line longer than LineReader::MaxLineLength closes its connection.
-//
-// Every control call returns once the peer's thread has carried it out, so the next line of a
-// test sees its effect. Signals arrive queued on the owner's thread. Calls from the owner's
-// thread only (the peer's own thread never needs them).
+class ServerConnection;
+class ServerListener;
+
+// The engine of kolvo-loopback-server: the listening socket, the client connections, their
+// line readers and the one layout state they share. It answers each line as it arrives and
+// reports every line with the time the kernel queued its last byte (see ServerConnection), so
+// the printed gap between two lines is the gap on the wire even when this thread runs late.
 class CommandServer : public QObject
 {
     Q_OBJECT
@@ -63,37 +27,24 @@ class CommandServer : public QObject
 public:
     enum class Answering { None, Srcp, SrcpSilentSet };
     Q_ENUM(Answering)
-    using Chunk = TrafficRecording::Entry;
-    using Line = TrafficRecording::Entry;
+
+    // A client that stops reading our answers is dropped before its backlog eats memory.
+    static constexpr qint64 MaxUnsentBytes = 1 << 20;
 
     explicit CommandServer(QObject* parent = nullptr);
-    ~CommandServer() override;
-    CommandServer(const CommandServer&) = delete;
-    CommandServer& operator=(const CommandServer&) = delete;
 
-    [[nodiscard]] bool listen(const QHostAddress& address = QHostAddress(QHostAddress::LocalHost),
-                              quint16 port = 0);
-    [[nodiscard]] quint16 port() const { return m_port; }
+    [[nodiscard]] bool listen(const QHostAddress& address, quint16 port);
+    [[nodiscard]] quint16 serverPort() const;
     [[nodiscard]] QString errorString() const { return m_errorString; }
 
-    [[nodiscard]] QByteArray receivedBytes() const { return m_recording.receivedBytes(); }
-    [[nodiscard]] QList<Chunk> chunks() const { return m_recording.chunks(); }
-    [[nodiscard]] QList<Line> lines() const { return m_recording.lines(); }
-    [[nodiscard]] int connectionCount() const { return m_recording.connectionCount(); }
-    [[nodiscard]] int activeConnections() const { return m_recording.activeConnections(); }
-    void clear() { m_recording.clear(); }
-    // A server that runs for days keeps nothing; counts and signals go on.
-    void setRecording(bool recording) { m_recording.setEnabled(recording); }
-
-    void sendToClients(const QByteArray& bytes);
-    void closeClients();
+    // None answers nothing; Srcp answers every line (an INFO line per
+    // command, "INFO -2" for anything it cannot parse); SrcpSilentSet answers nothing to SET,
+    // like a strict 0.7 command port.
     void setAnswering(Answering answering);
-    void setWelcome(bool welcome);
-    void setReading(bool reading);
+    // Greets every new connection.
+    void setWelcome(bool welcome) { m_welcome = welcome; }
+    // Closes or opens a feedback contact for "GET FB S88".
     [[nodiscard]] bool setContact(const SrcpResponder::ContactSetting& setting);
-    void stop();
-
-    [[nodiscard]] static qint64 monotonicNs() { return TrafficRecording::monotonicNs(); }
 
 Q_SIGNALS:
     void clientConnected(int connectionId, const QString& peer);
@@ -103,11 +54,25 @@ Q_SIGNALS:
     void lineTooLong(int connectionId);
 
 private:
-    template <typename Call> auto inServerThread(Call call);
+    friend class CommandServerAccess; // tests/support: the recording peer drives connections
 
-    TrafficRecording m_recording;
-    QThread m_thread;
-    CommandServerEngine* m_engine; // lives on m_thread, deleted there when it finishes
-    quint16 m_port = 0;
+    struct Client
+    {
+        ServerConnection* connection = nullptr;
+        LineReader reader;
+        bool closing = false;
+    };
+
+    void accept(qintptr descriptor);
+    void handleChunk(int connectionId, const QByteArray& chunk, qint64 arrivalNs);
+    void forget(int connectionId);
+    void write(Client& client, const QByteArray& bytes);
+
+    ServerListener* m_listener = nullptr;
     QString m_errorString;
+    std::map<int, Client> m_clients;
+    int m_lastConnectionId = 0;
+    SrcpResponder m_responder;
+    bool m_answering = false;
+    bool m_welcome = false;
 };

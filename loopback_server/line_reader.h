@@ -27,7 +27,6 @@ public:
     [[nodiscard]] QList<Line> feed(QByteArrayView chunk, qint64 arrivalNs);
 
     [[nodiscard]] bool isOverlong() const { return m_overlong; }
-    [[nodiscard]] QByteArray pending() const { return m_pending; }
     void reset();
 
     // Strips one LF and one CR before it; lines that lack them come back unchanged.

@@ -4,6 +4,7 @@
 
 #include "command_server.h"
 #include "console_input.h"
+#include "monotonic_clock.h"
 #include "srcp_responder.h"
 #include "termination_signals.h"
 #include "traffic_printer.h"
@@ -89,46 +90,43 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    CommandServer peer;
-    peer.setRecording(false);
-    peer.setWelcome(true);
+    CommandServer server;
+    server.setWelcome(true);
     const bool silentSet = parser.isSet(silentSetOption);
-    peer.setAnswering(silentSet ? CommandServer::Answering::SrcpSilentSet
-                                : CommandServer::Answering::Srcp);
+    server.setAnswering(silentSet ? CommandServer::Answering::SrcpSilentSet
+                                  : CommandServer::Answering::Srcp);
     for (const QString& value : parser.values(contactOption)) {
         const auto setting = contactFromOption(value);
-        if (!setting || !peer.setContact(*setting)) {
+        if (!setting || !server.setContact(*setting)) {
             print("kolvo-loopback-server: invalid --contact " + value.toLocal8Bit() + '\n', stderr);
             return 2;
         }
     }
 
     TrafficPrinter printer;
-    QObject::connect(&peer, &CommandServer::clientConnected, &peer,
+    QObject::connect(&server, &CommandServer::clientConnected, &server,
                      [&printer](int connectionId, const QString& client) {
-                         print(
-                             printer.connected(CommandServer::monotonicNs(), connectionId, client));
+                         print(printer.connected(monotonicNs(), connectionId, client));
                      });
-    QObject::connect(&peer, &CommandServer::clientDisconnected, &peer,
-                     [&printer](int connectionId) {
-                         print(printer.disconnected(CommandServer::monotonicNs(), connectionId));
-                     });
-    QObject::connect(&peer, &CommandServer::lineTooLong, &peer, [&printer](int connectionId) {
-        print(printer.tooLong(CommandServer::monotonicNs(), connectionId));
+    QObject::connect(
+        &server, &CommandServer::clientDisconnected, &server,
+        [&printer](int connectionId) { print(printer.disconnected(monotonicNs(), connectionId)); });
+    QObject::connect(&server, &CommandServer::lineTooLong, &server, [&printer](int connectionId) {
+        print(printer.tooLong(monotonicNs(), connectionId));
     });
-    QObject::connect(&peer, &CommandServer::lineReceived, &peer,
+    QObject::connect(&server, &CommandServer::lineReceived, &server,
                      [&printer](const QByteArray& bytes, qint64 arrivalNs, int connectionId,
                                 const QString& client) {
                          print(printer.line(bytes, arrivalNs, connectionId, client));
                      });
 
     ConsoleInput console;
-    QObject::connect(&console, &ConsoleInput::lineRead, &peer, [&peer](const QByteArray& line) {
+    QObject::connect(&console, &ConsoleInput::lineRead, &server, [&server](const QByteArray& line) {
         if (LineReader::withoutLineEnd(line).trimmed().isEmpty()) {
             return;
         }
         const auto setting = SrcpResponder::parseContactSetting(line);
-        if (!setting || !peer.setContact(*setting)) {
+        if (!setting || !server.setContact(*setting)) {
             print("expected: FB <module> <contact> <0|1>\n", stderr);
             return;
         }
@@ -143,14 +141,14 @@ int main(int argc, char* argv[])
                          QCoreApplication::quit();
                      });
 
-    if (!peer.listen(address, port)) {
+    if (!server.listen(address, port)) {
         print("kolvo-loopback-server: cannot listen on " + address.toString().toLocal8Bit() + ':' +
-                  QByteArray::number(port) + ": " + peer.errorString().toLocal8Bit() + '\n',
+                  QByteArray::number(port) + ": " + server.errorString().toLocal8Bit() + '\n',
               stderr);
         return 1;
     }
     print("kolvo-loopback-server listening on " + address.toString().toLocal8Bit() + ':' +
-          QByteArray::number(peer.port()) +
+          QByteArray::number(server.serverPort()) +
           (silentSet ? "; SET is answered with nothing" : "; SET is answered with INFO") +
           "; type \"FB <module> <contact> <0|1>\" to set a contact\n");
     return QCoreApplication::exec();

@@ -4,26 +4,23 @@
 
 #include "server_connection.h"
 
+#include "monotonic_clock.h"
 #include "native_socket.h"
-#include "traffic_recording.h"
 
 #include <QHostAddress>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
 
 #ifndef _WIN32
-#include <cstring>
+#include "kernel_arrival_stamps.h"
+
 #include <ctime>
 #include <fcntl.h>
 #endif
 
 namespace {
-
-// How long a closing connection reads on for the client's own close before it closes anyway.
-constexpr int DrainMs = 2000;
 
 NativeSocket native(qintptr descriptor)
 {
@@ -56,7 +53,7 @@ Transfer receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
 {
     const int count = ::recv(native(descriptor), buffer, size, 0);
     const int error = count < 0 ? lastSocketError() : 0;
-    arrivalNs = TrafficRecording::monotonicNs();
+    arrivalNs = monotonicNs();
     return {count, error};
 }
 
@@ -82,31 +79,18 @@ qint64 nanoseconds(const timespec& time)
 
 Transfer receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
 {
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
-    iovec chunk{buffer, size_t(size)};
-    msghdr message{};
-    message.msg_iov = &chunk;
-    message.msg_iovlen = 1;
-    message.msg_control = control;
-    message.msg_controllen = sizeof control;
-    const ssize_t count = ::recvmsg(native(descriptor), &message, 0);
-    const int error = count < 0 ? lastSocketError() : 0;
-    const qint64 monotonicNow = TrafficRecording::monotonicNs();
+    const StampedRead read = receiveStamped(native(descriptor), buffer, size_t(size));
+    const qint64 monotonicNow = monotonicNs();
     arrivalNs = monotonicNow;
-    for (cmsghdr* header = CMSG_FIRSTHDR(&message); count > 0 && header != nullptr;
-         header = CMSG_NXTHDR(&message, header)) {
-        if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS) {
-            timespec queued{};
-            std::memcpy(&queued, CMSG_DATA(header), sizeof queued);
-            timespec realNow{};
-            ::clock_gettime(CLOCK_REALTIME, &realNow);
-            // The kernel stamps in wall-clock time; only the age carries over to the monotonic
-            // clock, and a wall clock set back meanwhile must not date the bytes in the future.
-            arrivalNs =
-                monotonicNow - std::max<qint64>(0, nanoseconds(realNow) - nanoseconds(queued));
-        }
+    if (read.queued) {
+        timespec realNow{};
+        ::clock_gettime(CLOCK_REALTIME, &realNow);
+        // The kernel stamps in wall-clock time; only the age carries over to the monotonic
+        // clock, and a wall clock set back meanwhile must not date the bytes in the future.
+        arrivalNs =
+            monotonicNow - std::max<qint64>(0, nanoseconds(realNow) - nanoseconds(*read.queued));
     }
-    return {count, error};
+    return {read.count, read.error};
 }
 
 #endif
@@ -130,8 +114,7 @@ QString peerOf(qintptr descriptor)
 void ServerConnection::stampArrivals([[maybe_unused]] qintptr listeningDescriptor)
 {
 #ifndef _WIN32
-    const int on = 1;
-    ::setsockopt(native(listeningDescriptor), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+    requestArrivalStamps(native(listeningDescriptor));
 #endif
 }
 
@@ -158,26 +141,12 @@ ServerConnection::~ServerConnection()
     }
 }
 
-void ServerConnection::setReading(bool reading)
-{
-    if (isOpen()) {
-        // A closing connection reads on: the client's close is what it waits for.
-        m_readNotifier->setEnabled(reading || m_sendingEnded);
-    }
-}
-
 void ServerConnection::write(const QByteArray& bytes)
 {
-    if (!isOpen() || m_closeWhenSent) {
+    if (!isOpen()) {
         return;
     }
     m_unsent += bytes;
-    sendUnsent();
-}
-
-void ServerConnection::closeWhenSent()
-{
-    m_closeWhenSent = true;
     sendUnsent();
 }
 
@@ -223,27 +192,9 @@ void ServerConnection::sendUnsent()
         }
         m_unsent.remove(0, sent.count);
     }
-    if (!isOpen()) {
-        return;
+    if (isOpen()) {
+        m_writeNotifier->setEnabled(false);
     }
-    m_writeNotifier->setEnabled(false);
-    if (m_closeWhenSent) {
-        endSending();
-    }
-}
-
-void ServerConnection::endSending()
-{
-    if (m_sendingEnded) {
-        return;
-    }
-    m_sendingEnded = true;
-    // A close with unread input resets the connection, and the reset may take the client's last
-    // answer with it. End this side of the stream instead and read on until the client closes
-    // too, or for a short while where it does not.
-    ::shutdown(native(m_descriptor), ShutdownSending);
-    m_readNotifier->setEnabled(true);
-    QTimer::singleShot(DrainMs, this, &ServerConnection::abort);
 }
 
 qint64 ServerConnection::inOrder(qint64 arrivalNs)

@@ -37,13 +37,7 @@ public:
     [[nodiscard]] bool isOpen() const { return m_descriptor != NoDescriptor; }
     [[nodiscard]] qint64 unsentBytes() const { return m_unsent.size(); }
 
-    // Off: nothing is read, so the client's writes back up into the kernel buffers. A close
-    // by the client is noticed only once reading is on again.
-    void setReading(bool reading);
     void write(const QByteArray& bytes);
-    // Once everything written so far has gone out, ends the stream to the client and closes
-    // when the client has closed as well, or after a short drain of what it still sends.
-    void closeWhenSent();
     // Closes now; what the kernel has not taken yet is dropped.
     void abort();
 
@@ -52,11 +46,12 @@ Q_SIGNALS:
     void closed();
 
 private:
+    friend class CommandServerAccess; // tests/support: pauses reading, closes gracefully
+
     static constexpr qintptr NoDescriptor = -1;
 
     void readAvailable();
     void sendUnsent();
-    void endSending();
     // Lines of one connection arrive in order; their stamps must say so too.
     [[nodiscard]] qint64 inOrder(qint64 arrivalNs);
 
@@ -65,7 +60,5 @@ private:
     QSocketNotifier* m_readNotifier = nullptr;
     QSocketNotifier* m_writeNotifier = nullptr;
     QByteArray m_unsent;
-    bool m_closeWhenSent = false;
-    bool m_sendingEnded = false;
     qint64 m_lastArrivalNs = 0;
 };

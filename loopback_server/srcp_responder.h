@@ -63,14 +63,12 @@ public:
     // A strict 0.7 command port answers nothing to SET; the default echoes the new state so
     // an operator sees the effect.
     void setSilentSet(bool silent) { m_silentSet = silent; }
-    [[nodiscard]] bool silentSet() const { return m_silentSet; }
 
     // The answer with its line end, or empty when the line gets none.
     [[nodiscard]] QByteArray respond(QByteArrayView line);
 
     [[nodiscard]] bool setContact(const ContactSetting& setting);
     [[nodiscard]] bool contact(int module, int contact) const;
-    [[nodiscard]] bool powerOn() const { return m_powerOn; }
     // The INFO line (without line end) of the last SET, or empty before the first.
     [[nodiscard]] QByteArray locoInfo(int address) const { return m_locos.value(address); }
     [[nodiscard]] QByteArray turnoutInfo(int address, int port) const

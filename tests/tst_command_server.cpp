@@ -3,9 +3,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "arrival_stamps.h"
-#include "command_server.h"
 #include "line_reader.h"
 #include "native_socket.h"
+#include "recording_peer.h"
 #include "warnings_fail.h"
 
 #include <QSignalSpy>
@@ -17,7 +17,7 @@
 
 namespace {
 
-std::unique_ptr<QTcpSocket> connectedClient(const CommandServer& peer)
+std::unique_ptr<QTcpSocket> connectedClient(const RecordingPeer& peer)
 {
     auto socket = std::make_unique<QTcpSocket>();
     socket->connectToHost(QHostAddress(QHostAddress::LocalHost), peer.port());
@@ -67,14 +67,14 @@ QByteArray readToEnd(const QTcpSocket& socket)
 
 void busyWait(qint64 ns)
 {
-    const qint64 start = CommandServer::monotonicNs();
-    while (CommandServer::monotonicNs() - start < ns) {
+    const qint64 start = RecordingPeer::monotonicNs();
+    while (RecordingPeer::monotonicNs() - start < ns) {
     }
 }
 
 } // namespace
 
-class TestCommandServer : public QObject
+class tst_CommandServer : public QObject
 {
     Q_OBJECT
 
@@ -95,9 +95,9 @@ private Q_SLOTS:
     void notReadingBacksUpTheClient();
 };
 
-void TestCommandServer::listensOnLoopbackAndRecordsNothing()
+void tst_CommandServer::listensOnLoopbackAndRecordsNothing()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QCOMPARE(peer.port(), quint16(0));
     QVERIFY(peer.listen());
     QVERIFY(peer.port() != 0);
@@ -114,7 +114,7 @@ void TestCommandServer::listensOnLoopbackAndRecordsNothing()
     QCOMPARE(client->bytesAvailable(), 0);
 }
 
-void TestCommandServer::recordsWritesAsLines_data()
+void tst_CommandServer::recordsWritesAsLines_data()
 {
     QTest::addColumn<QList<QByteArray>>("writes");
     QTest::addColumn<QList<QByteArray>>("lines");
@@ -134,14 +134,14 @@ void TestCommandServer::recordsWritesAsLines_data()
     QTest::newRow("no line end yet") << QList<QByteArray>{"SET POWER"} << QList<QByteArray>{};
 }
 
-void TestCommandServer::recordsWritesAsLines()
+void tst_CommandServer::recordsWritesAsLines()
 {
     QFETCH(QList<QByteArray>, writes);
     QFETCH(QList<QByteArray>, lines);
 
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    QSignalSpy lineSpy(&peer, &CommandServer::lineReceived);
+    QSignalSpy lineSpy(&peer, &RecordingPeer::lineReceived);
     const auto client = connectedClient(peer);
     QVERIFY(client);
 
@@ -157,7 +157,7 @@ void TestCommandServer::recordsWritesAsLines()
 
     QList<QByteArray> gotLines;
     qint64 previousArrival = 0;
-    for (const CommandServer::Line& line : peer.lines()) {
+    for (const RecordingPeer::Line& line : peer.lines()) {
         gotLines.append(line.bytes);
         QCOMPARE(line.connectionId, 1);
         QCOMPARE(line.peer, QStringLiteral("127.0.0.1:%1").arg(client->localPort()));
@@ -171,25 +171,25 @@ void TestCommandServer::recordsWritesAsLines()
     }
 }
 
-void TestCommandServer::stampsArrivalWhileOwnerThreadIsBusy()
+void tst_CommandServer::stampsArrivalWhileOwnerThreadIsBusy()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     const auto client = connectedClient(peer);
     QVERIFY(client);
     QTRY_COMPARE(peer.activeConnections(), 1);
 
     // The window's pulse: on-line, 300 ms with the event loop held, off-line.
-    const qint64 sent = CommandServer::monotonicNs();
+    const qint64 sent = RecordingPeer::monotonicNs();
     client->write("SET GA M 7 0 1 -1\r\n");
     QVERIFY(client->flush());
     busyWait(300'000'000);
-    const qint64 waitEnd = CommandServer::monotonicNs();
+    const qint64 waitEnd = RecordingPeer::monotonicNs();
     client->write("SET GA M 7 0 0 -1\r\n");
     QVERIFY(client->flush());
 
     QTRY_COMPARE(peer.lines().size(), 2);
-    const QList<CommandServer::Line> lines = peer.lines();
+    const QList<RecordingPeer::Line> lines = peer.lines();
     QVERIFY(lines.at(0).arrivalNs >= sent);
     // Only a reader on another thread can have stamped it before this thread woke up.
     QVERIFY2(lines.at(0).arrivalNs < waitEnd,
@@ -198,7 +198,7 @@ void TestCommandServer::stampsArrivalWhileOwnerThreadIsBusy()
     QVERIFY(lines.at(1).arrivalNs >= waitEnd);
 }
 
-void TestCommandServer::stampsArrivalNotRead()
+void tst_CommandServer::stampsArrivalNotRead()
 {
     // A peer thread that runs late must not shorten a pulse: the stamp is the bytes' arrival
     // in the kernel, not the moment the thread reads them.
@@ -206,18 +206,18 @@ void TestCommandServer::stampsArrivalNotRead()
         QSKIP("This system hands no receive time to the reader (Windows keeps none for TCP, "
               "qemu-user drops it); the peer stamps a chunk when it reads it.");
     }
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     peer.setReading(false);
     const auto client = connectedClient(peer);
     QVERIFY(client);
     QTRY_COMPARE(peer.activeConnections(), 1);
 
-    const qint64 sent = CommandServer::monotonicNs();
+    const qint64 sent = RecordingPeer::monotonicNs();
     client->write("SET POWER ON \r\n");
     QVERIFY(client->flush());
     busyWait(100'000'000);
-    const qint64 readingOn = CommandServer::monotonicNs();
+    const qint64 readingOn = RecordingPeer::monotonicNs();
     peer.setReading(true);
 
     QTRY_COMPARE(peer.lines().size(), 1);
@@ -228,14 +228,14 @@ void TestCommandServer::stampsArrivalNotRead()
         qPrintable(QStringLiteral("stamped %1 ns after reading began").arg(arrival - readingOn)));
 }
 
-void TestCommandServer::answers_data()
+void tst_CommandServer::answers_data()
 {
-    QTest::addColumn<CommandServer::Answering>("answering");
+    QTest::addColumn<RecordingPeer::Answering>("answering");
     QTest::addColumn<bool>("welcome");
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("answer");
 
-    using A = CommandServer::Answering;
+    using A = RecordingPeer::Answering;
     QTest::newRow("record only") << A::None << false << QByteArray("SET POWER ON \r\n")
                                  << QByteArray();
     QTest::newRow("welcome, no answers")
@@ -253,14 +253,14 @@ void TestCommandServer::answers_data()
         << QByteArray("INFO FB S88 2 0 0 1 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
 }
 
-void TestCommandServer::answers()
+void tst_CommandServer::answers()
 {
-    QFETCH(CommandServer::Answering, answering);
+    QFETCH(RecordingPeer::Answering, answering);
     QFETCH(bool, welcome);
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, answer);
 
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     peer.setAnswering(answering);
     peer.setWelcome(welcome);
@@ -276,11 +276,11 @@ void TestCommandServer::answers()
     QCOMPARE(readUntil(*client, "MARK\n"), answer + "MARK\n");
 }
 
-void TestCommandServer::twoClientsAtOnce()
+void tst_CommandServer::twoClientsAtOnce()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    peer.setAnswering(CommandServer::Answering::Srcp);
+    peer.setAnswering(RecordingPeer::Answering::Srcp);
     const auto first = connectedClient(peer);
     const auto second = connectedClient(peer);
     QVERIFY(first && second);
@@ -299,7 +299,7 @@ void TestCommandServer::twoClientsAtOnce()
     second->write("GET POWER\n");
     QVERIFY(second->flush());
     QCOMPARE(readUntil(*second, "\n"), "INFO POWER ON\n");
-    const QList<CommandServer::Line> lines = peer.lines();
+    const QList<RecordingPeer::Line> lines = peer.lines();
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(0).bytes, "GET POWER\n");
     QCOMPARE(lines.at(1).bytes, "SET POWER ON\n");
@@ -308,12 +308,12 @@ void TestCommandServer::twoClientsAtOnce()
     QCOMPARE(peer.connectionCount(), 2);
 }
 
-void TestCommandServer::overlongLineClosesOnlyItsConnection()
+void tst_CommandServer::overlongLineClosesOnlyItsConnection()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    peer.setAnswering(CommandServer::Answering::Srcp);
-    QSignalSpy tooLongSpy(&peer, &CommandServer::lineTooLong);
+    peer.setAnswering(RecordingPeer::Answering::Srcp);
+    QSignalSpy tooLongSpy(&peer, &RecordingPeer::lineTooLong);
     const auto flooder = connectedClient(peer);
     const auto other = connectedClient(peer);
     QVERIFY(flooder && other);
@@ -332,7 +332,7 @@ void TestCommandServer::overlongLineClosesOnlyItsConnection()
     QCOMPARE(readUntil(*other, "\n"), "INFO POWER OFF\n");
 }
 
-void TestCommandServer::sendAndCloseReachEveryClient_data()
+void tst_CommandServer::sendAndCloseReachEveryClient_data()
 {
     QTest::addColumn<bool>("inputWaits");
     QTest::newRow("quiet clients") << false;
@@ -340,12 +340,12 @@ void TestCommandServer::sendAndCloseReachEveryClient_data()
     QTest::newRow("a client sends on while the server closes") << true;
 }
 
-void TestCommandServer::sendAndCloseReachEveryClient()
+void tst_CommandServer::sendAndCloseReachEveryClient()
 {
     QFETCH(bool, inputWaits);
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
-    QSignalSpy disconnectedSpy(&peer, &CommandServer::clientDisconnected);
+    QSignalSpy disconnectedSpy(&peer, &RecordingPeer::clientDisconnected);
     const auto first = connectedClient(peer);
     const auto second = connectedClient(peer);
     QVERIFY(first && second);
@@ -377,9 +377,9 @@ void TestCommandServer::sendAndCloseReachEveryClient()
     QCOMPARE(peer.connectionCount(), 2);
 }
 
-void TestCommandServer::stopRefusesNewConnections()
+void tst_CommandServer::stopRefusesNewConnections()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     const auto open = connectedClient(peer);
     QVERIFY(open);
@@ -398,9 +398,9 @@ void TestCommandServer::stopRefusesNewConnections()
     QCOMPARE(peer.connectionCount(), 1);
 }
 
-void TestCommandServer::notReadingBacksUpTheClient()
+void tst_CommandServer::notReadingBacksUpTheClient()
 {
-    CommandServer peer;
+    RecordingPeer peer;
     QVERIFY(peer.listen());
     peer.setReading(false);
     const auto client = connectedClient(peer);
@@ -425,5 +425,5 @@ void TestCommandServer::notReadingBacksUpTheClient()
     QCOMPARE(client->bytesToWrite(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestCommandServer)
+QTEST_GUILESS_MAIN(tst_CommandServer)
 #include "tst_command_server.moc"

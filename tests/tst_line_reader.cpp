@@ -3,11 +3,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "line_reader.h"
+#include "line_reader_rest.h"
 #include "warnings_fail.h"
 
 #include <QTest>
 
-class TestLineReader : public QObject
+class tst_LineReader : public QObject
 {
     Q_OBJECT
 
@@ -21,14 +22,14 @@ private Q_SLOTS:
     void withoutLineEnd();
 };
 
-void TestLineReader::startsEmpty()
+void tst_LineReader::startsEmpty()
 {
     const LineReader reader;
-    QVERIFY(reader.pending().isEmpty());
+    QVERIFY(heldBackBytes(reader).isEmpty());
     QVERIFY(!reader.isOverlong());
 }
 
-void TestLineReader::feed_data()
+void tst_LineReader::feed_data()
 {
     // Chunk i arrives at time i + 1; each line carries the time of the chunk holding its LF.
     QTest::addColumn<QList<QByteArray>>("chunks");
@@ -74,7 +75,7 @@ void TestLineReader::feed_data()
         << QList<QByteArray>{"GET POWER\n"} << QList<qint64>{1} << QByteArray() << true;
 }
 
-void TestLineReader::feed()
+void tst_LineReader::feed()
 {
     QFETCH(QList<QByteArray>, chunks);
     QFETCH(QList<QByteArray>, lines);
@@ -93,11 +94,11 @@ void TestLineReader::feed()
     }
     QCOMPARE(gotLines, lines);
     QCOMPARE(gotArrivals, arrivals);
-    QCOMPARE(reader.pending(), pending);
+    QCOMPARE(heldBackBytes(reader), pending);
     QCOMPARE(reader.isOverlong(), overlong);
 }
 
-void TestLineReader::stopsAfterOverlongUntilReset()
+void tst_LineReader::stopsAfterOverlongUntilReset()
 {
     LineReader reader;
     QVERIFY(reader.feed(QByteArray(LineReader::MaxLineLength + 1, 'x'), 1).isEmpty());
@@ -110,7 +111,7 @@ void TestLineReader::stopsAfterOverlongUntilReset()
     QCOMPARE(lines.at(0).bytes, "GET POWER\n");
 }
 
-void TestLineReader::withoutLineEnd_data()
+void tst_LineReader::withoutLineEnd_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("content");
@@ -122,12 +123,12 @@ void TestLineReader::withoutLineEnd_data()
         << QByteArray("GET FB S88 1 \n") << QByteArray("GET FB S88 1 ");
 }
 
-void TestLineReader::withoutLineEnd()
+void tst_LineReader::withoutLineEnd()
 {
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, content);
     QCOMPARE(LineReader::withoutLineEnd(line).toByteArray(), content);
 }
 
-QTEST_GUILESS_MAIN(TestLineReader)
+QTEST_GUILESS_MAIN(tst_LineReader)
 #include "tst_line_reader.moc"

@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "command_server.h"
+#include "recording_peer.h"
 #include "server_process.h"
 #include "srcp_responder.h"
 #include "warnings_fail.h"
@@ -39,7 +39,7 @@ QByteArray ask(QTcpSocket& socket, const QByteArray& line)
 
 } // namespace
 
-class TestLoopbackServer : public QObject
+class tst_LoopbackServer : public QObject
 {
     Q_OBJECT
 
@@ -62,7 +62,7 @@ private Q_SLOTS:
     void stopsCleanlyWhenTerminated();
 };
 
-void TestLoopbackServer::greetsOnLoopback()
+void tst_LoopbackServer::greetsOnLoopback()
 {
     ServerProcess server({});
     const quint16 port = server.waitForPort();
@@ -73,7 +73,7 @@ void TestLoopbackServer::greetsOnLoopback()
     QVERIFY(server.outputContaining(" connected\n").contains(" #1 127.0.0.1:"));
 }
 
-void TestLoopbackServer::answersAndPrints_data()
+void tst_LoopbackServer::answersAndPrints_data()
 {
     QTest::addColumn<QByteArray>("line");
     QTest::addColumn<QByteArray>("answer");
@@ -95,7 +95,7 @@ void TestLoopbackServer::answersAndPrints_data()
                              << QByteArray(" \\tjunk\\x01\\n\n");
 }
 
-void TestLoopbackServer::answersAndPrints()
+void tst_LoopbackServer::answersAndPrints()
 {
     QFETCH(QByteArray, line);
     QFETCH(QByteArray, answer);
@@ -116,7 +116,7 @@ void TestLoopbackServer::answersAndPrints()
     QVERIFY(QString::fromLatin1(output.left(at + 1)).contains(stamped));
 }
 
-void TestLoopbackServer::printsPulseLength()
+void tst_LoopbackServer::printsPulseLength()
 {
     ServerProcess server({});
     const auto client = connectTo(server.waitForPort());
@@ -139,7 +139,7 @@ void TestLoopbackServer::printsPulseLength()
     QCOMPARE(output.count(QStringLiteral("pulse")), 1);
 }
 
-void TestLoopbackServer::standardInputSetsContacts()
+void tst_LoopbackServer::standardInputSetsContacts()
 {
     ServerProcess server({});
     const auto client = connectTo(server.waitForPort());
@@ -160,7 +160,7 @@ void TestLoopbackServer::standardInputSetsContacts()
     QCOMPARE(server.process().state(), QProcess::Running);
 }
 
-void TestLoopbackServer::silentSetAnswersOnlyGet()
+void tst_LoopbackServer::silentSetAnswersOnlyGet()
 {
     ServerProcess server({QStringLiteral("--silent-set")});
     const auto client = connectTo(server.waitForPort());
@@ -172,7 +172,7 @@ void TestLoopbackServer::silentSetAnswersOnlyGet()
     QCOMPARE(ask(*client, "GET POWER\n"), "INFO POWER ON\n");
 }
 
-void TestLoopbackServer::refusesBadStart_data()
+void tst_LoopbackServer::refusesBadStart_data()
 {
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("portTaken");
@@ -184,13 +184,13 @@ void TestLoopbackServer::refusesBadStart_data()
     QTest::newRow("port in use") << QStringList{} << true << 1;
 }
 
-void TestLoopbackServer::refusesBadStart()
+void tst_LoopbackServer::refusesBadStart()
 {
     QFETCH(QStringList, options);
     QFETCH(bool, portTaken);
     QFETCH(int, exitCode);
 
-    CommandServer occupant;
+    RecordingPeer occupant;
     QVERIFY(occupant.listen());
     if (portTaken) {
         options << QStringLiteral("--port") << QString::number(occupant.port());
@@ -202,7 +202,7 @@ void TestLoopbackServer::refusesBadStart()
     QVERIFY(!server.process().readAllStandardError().isEmpty());
 }
 
-void TestLoopbackServer::stopsCleanlyWhenTerminated()
+void tst_LoopbackServer::stopsCleanlyWhenTerminated()
 {
     ServerProcess server({});
     const auto client = connectTo(server.waitForPort());
@@ -218,5 +218,5 @@ void TestLoopbackServer::stopsCleanlyWhenTerminated()
     QTRY_COMPARE(client->state(), QAbstractSocket::UnconnectedState);
 }
 
-QTEST_GUILESS_MAIN(TestLoopbackServer)
+QTEST_GUILESS_MAIN(tst_LoopbackServer)
 #include "tst_loopback_server.moc"

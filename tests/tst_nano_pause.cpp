@@ -46,6 +46,15 @@ struct CalibrationPass
 constexpr int MeasurementsPerAverage = 20;
 // Measure reads before, at the start of the pause, once per loop pass, and after.
 constexpr qint64 ReadingsAroundTheLoop = 3;
+// A pass of Calibrate on scripted readings that end each pause's loop at its first reading:
+// two Averages of 20 Measures of four readings each.
+constexpr qint64 ReadingsPerScriptedPass = 2 * MeasurementsPerAverage * 4;
+
+// The passes Calibrate made, as the counter saw them.
+qint64 calibrationPassesRead(qint64 readsBefore = 0)
+{
+    return (ScriptedCounter::counterReads() - readsBefore) / ReadingsPerScriptedPass;
+}
 
 // Queues four readings per Measure, T, T, T + ticks, T + ticks, so that the pause's loop ends
 // at its first reading and the Measure returns `ticks` (scripted_counter.h explains). Each
@@ -97,7 +106,6 @@ class tst_NanoPause : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
     void init();
 
     void construction_data();
@@ -117,12 +125,6 @@ private Q_SLOTS:
     void calibrateStopsAfterPassLimit();
     void calibrateWithoutCounter();
 };
-
-void tst_NanoPause::initTestCase()
-{
-    // Before any Calibrate in this process.
-    QCOMPARE(lastCalibrationPasses(), 0);
-}
 
 void tst_NanoPause::init()
 {
@@ -412,7 +414,7 @@ void tst_NanoPause::calibrate()
     NanoPause pause;
 
     COMPARE_EXACTLY(pause.Calibrate(), expectedResult);
-    QCOMPARE(lastCalibrationPasses(), passes.size());
+    QCOMPARE(calibrationPassesRead(), passes.size());
     // Every scripted reading used, and no more: each pause waited no longer than its script.
     QCOMPARE(ScriptedCounter::queuedReadingsLeft(), std::size_t(0));
     QCOMPARE(ScriptedCounter::counterReads(), passes.size() * 2 * MeasurementsPerAverage * 4);
@@ -429,25 +431,28 @@ void tst_NanoPause::calibrateStopsAfterPassLimit()
     NanoPause pause;
 
     COMPARE_EXACTLY(pause.Calibrate(), 2400.0);
-    QCOMPARE(lastCalibrationPasses(), CalibrationPassLimit);
+    QCOMPARE(calibrationPassesRead(), qint64(CalibrationPassLimit));
     QCOMPARE(ScriptedCounter::counterReads(),
              qint64(CalibrationPassLimit) * 2 * MeasurementsPerAverage * 4);
 }
 
 void tst_NanoPause::calibrateWithoutCounter()
 {
-    // A calibration with a counter first, so that the pass count has something to forget:
-    // on one tick a reading, x = 602 and z = 600 end the first pass.
+    // A calibration with a counter first, for the reads to compare with: on one tick a
+    // reading, x = 602 and z = 600 end the first pass, whose pauses of 600 and of 598 read
+    // the counter once per tick.
     NanoPause withCounter;
     COMPARE_EXACTLY(withCounter.Calibrate(), 2.0);
-    QCOMPARE(lastCalibrationPasses(), 1);
+    QCOMPARE(ScriptedCounter::counterReads(),
+             MeasurementsPerAverage * (600 + ReadingsAroundTheLoop) +
+                 MeasurementsPerAverage * (598 + ReadingsAroundTheLoop));
 
     ScriptedCounter::failFrequencyQuery();
     NanoPause pause;
     const qint64 readsBefore = ScriptedCounter::counterReads();
 
     COMPARE_EXACTLY(pause.Calibrate(), 0.0);
-    QCOMPARE(lastCalibrationPasses(), 0);
+    QCOMPARE(calibrationPassesRead(readsBefore), qint64(0));
     QCOMPARE(ScriptedCounter::counterReads(), readsBefore);
 }
 

@@ -177,17 +177,14 @@ void tst_PerformanceCounter::calibrateTerminates()
     const double overrun = pause.Calibrate();
     const std::int64_t elapsed = nanosecondsSince(start);
 
-    const std::int32_t passes = lastCalibrationPasses();
-    QVERIFY(passes >= 1);
-    QVERIFY(passes <= CalibrationPassLimit);
     QVERIFY(std::isfinite(overrun));
     if (pause.Frequency % MicrosecondsPerSecond == 0) {
         // Every measured pause of 600 us took at least 600 us.
         QVERIFY(overrun >= 0.0);
     }
-    // Each pass waits at least through its 20 pauses of 600 us.
-    QVERIFY(elapsed >=
-            std::int64_t{passes} * 20 * shortestPauseNanoseconds(pause, CalibrationTarget));
+    // Its first pass alone waits through 20 pauses of 600 us. (How many passes it made, up to
+    // the limit, tst_nano_pause counts on a scripted counter.)
+    QVERIFY(elapsed >= 20 * shortestPauseNanoseconds(pause, CalibrationTarget));
 }
 
 QTEST_APPLESS_MAIN(tst_PerformanceCounter)

@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "feedback_answer.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
 
@@ -12,15 +13,8 @@
 namespace {
 
 const QStringList ConnectEntries = {QString(), QStringLiteral("Client  -   mit Server verbunden")};
-
-QByteArray feedbackAnswer(int module, const QList<int>& closedContacts = {})
-{
-    QByteArray answer = "INFO FB S88 " + QByteArray::number(module);
-    for (int contact = 1; contact <= 16; ++contact) {
-        answer += closedContacts.contains(contact) ? " 1" : " 0";
-    }
-    return answer + '\n';
-}
+// Whatever the window sent before this line is at the peer ahead of it.
+const QByteArray Marker = "marker\n";
 
 } // namespace
 
@@ -64,11 +58,10 @@ private Q_SLOTS:
         QPushButton* button = powerButton(*w.form, on);
         QCOMPARE(button->text(), caption);
         button->click();
-        QCOMPARE(w.log(), ConnectEntries + QStringList{QString::fromLatin1(line)});
-        QVERIFY(w.peerReceived(line));
-        QTest::qWait(20);
-        QCOMPARE(w.peer.receivedBytes(), line);
-        QCOMPARE(w.peer.lines().size(), 1);
+        QCOMPARE(w.log(), logLines(ConnectEntries + QStringList{QString::fromLatin1(line)}));
+        w.form->ClientSocket1->SendText(QString::fromLatin1(Marker));
+        QVERIFY(w.peerReceived(line + Marker));
+        QCOMPARE(w.peer.lines().size(), 2);
         QCOMPARE(w.peer.lines().first().bytes, line);
         QVERIFY(w.shownMessages.isEmpty());
     }
@@ -85,9 +78,9 @@ private Q_SLOTS:
                                     "SET POWER ON \r\n";
         QVERIFY(w.peerReceived(expected));
         QCOMPARE(w.peer.lines().size(), 4);
-        QCOMPARE(w.log(),
-                 ConnectEntries + QStringList({"SET POWER ON \r\n", "SET POWER OFF \r\n",
-                                               "SET POWER OFF \r\n", "SET POWER ON \r\n"}));
+        QCOMPARE(w.log(), logLines(ConnectEntries +
+                                   QStringList({"SET POWER ON \r\n", "SET POWER OFF \r\n",
+                                                "SET POWER OFF \r\n", "SET POWER ON \r\n"})));
     }
 
     void powerWithoutConnectionIsLoggedNotSentAndNotWarned_data() { powerLine_data(); }
@@ -98,12 +91,15 @@ private Q_SLOTS:
         WindowFixture w;
         QVERIFY(w.peer.listen());
         powerButton(*w.form, on)->click();
-        QCOMPARE(w.log(), QStringList{QString::fromLatin1(line)});
-        QTest::qWait(20);
-        QCOMPARE(w.peer.receivedBytes(), QByteArray());
-        QCOMPARE(w.peer.connectionCount(), 0);
+        QCOMPARE(w.log(), logLines({QString::fromLatin1(line)}));
         QVERIFY(w.shownMessages.isEmpty());
         QCOMPARE(w.status(), QString());
+        // A line kept back, or a connection the press opened, would reach the peer ahead of
+        // the marker.
+        QVERIFY(w.connectToPeer());
+        w.form->ClientSocket1->SendText(QString::fromLatin1(Marker));
+        QVERIFY(w.peerReceived(Marker));
+        QCOMPARE(w.peer.connectionCount(), 1);
     }
 
     void feedbackQuery_data()
@@ -131,11 +127,10 @@ private Q_SLOTS:
         QCOMPARE(w.form->Button1->text(), QStringLiteral("abfragen"));
         w.form->Button1->click();
         QCOMPARE(w.log(), logBefore);
-        QVERIFY(w.peerReceived("SET POWER ON \r\n" + line));
-        QTest::qWait(20);
-        QCOMPARE(w.peer.receivedBytes(), "SET POWER ON \r\n" + line);
-        QCOMPARE(w.peer.lines().size(), 2);
-        QCOMPARE(w.peer.lines().last().bytes, line);
+        w.form->ClientSocket1->SendText(QString::fromLatin1(Marker));
+        QVERIFY(w.peerReceived("SET POWER ON \r\n" + line + Marker));
+        QCOMPARE(w.peer.lines().size(), 3);
+        QCOMPARE(w.peer.lines().at(1).bytes, line);
         QCOMPARE(w.log(), logBefore);
         QVERIFY(w.shownMessages.isEmpty());
         QCOMPARE(w.status(), QString());
@@ -148,9 +143,11 @@ private Q_SLOTS:
         typeModule(*w.form, QStringLiteral("ab"));
         w.form->Button1->click();
         QVERIFY(w.log().isEmpty());
-        QTest::qWait(20);
-        QCOMPARE(w.peer.receivedBytes(), QByteArray());
         QVERIFY(w.shownMessages.isEmpty());
+        QVERIFY(w.connectToPeer());
+        w.form->ClientSocket1->SendText(QString::fromLatin1(Marker));
+        QVERIFY(w.peerReceived(Marker));
+        QCOMPARE(w.peer.connectionCount(), 1);
     }
 
     void feedbackAnswerReplacesTheStatusLine_data()
@@ -170,12 +167,12 @@ private Q_SLOTS:
         QVERIFY(w.connectToPeer());
         QVERIFY(w.peer.setContact({2, 3, true}));
         w.peer.sendToClients("INFO 0 earlier text\r\n");
-        QTRY_COMPARE(w.status(), QStringLiteral("INFO 0 earlier text\r\n"));
-        w.peer.setAnswering(CommandServer::Answering::Srcp);
+        QTRY_COMPARE(w.status(), QStringLiteral("INFO 0 earlier text  "));
+        w.peer.setAnswering(RecordingPeer::Answering::Srcp);
         typeModule(*w.form, module);
         const QStringList logBefore = w.log();
         w.form->Button1->click();
-        QTRY_COMPARE(w.status(), QString::fromLatin1(answer));
+        QTRY_COMPARE(w.status(), statusShowing(answer));
         QCOMPARE(w.log(), logBefore);
         QVERIFY(w.shownMessages.isEmpty());
     }
@@ -187,12 +184,12 @@ private Q_SLOTS:
         w.form->Button1->click();
         QVERIFY(w.peerReceived("GET FB S88 1 \n"));
         w.peer.sendToClients("INFO FB S88 1 1 0\n");
-        QTRY_COMPARE(w.status(), QStringLiteral("INFO FB S88 1 1 0\n"));
+        QTRY_COMPARE(w.status(), QStringLiteral("INFO FB S88 1 1 0 "));
         w.form->Button1->click();
         QVERIFY(w.peerReceived("GET FB S88 1 \nGET FB S88 1 \n"));
         w.peer.sendToClients("INFO FB S88 1 0 0\n");
-        QTRY_COMPARE(w.status(), QStringLiteral("INFO FB S88 1 0 0\n"));
-        QCOMPARE(w.log(), ConnectEntries);
+        QTRY_COMPARE(w.status(), QStringLiteral("INFO FB S88 1 0 0 "));
+        QCOMPARE(w.log(), logLines(ConnectEntries));
     }
 };
 

@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "feedback_answer.h"
 #include "srcp_responder.h"
 #include "warnings_fail.h"
 
@@ -19,22 +20,15 @@ auto snapshot(const SrcpResponder& responder)
     for (int contact = 1; contact <= SrcpResponder::ContactsPerModule; ++contact) {
         contacts.append(responder.contact(1, contact));
     }
-    return std::make_tuple(responder.powerOn(), responder.locoInfo(1), responder.locoInfo(7),
-                           responder.turnoutInfo(7, 0), responder.turnoutInfo(7, 1), contacts);
-}
-
-QByteArray feedbackAnswer(int module, const QList<int>& closedContacts)
-{
-    QByteArray answer = "INFO FB S88 " + QByteArray::number(module);
-    for (int contact = 1; contact <= SrcpResponder::ContactsPerModule; ++contact) {
-        answer += closedContacts.contains(contact) ? " 1" : " 0";
-    }
-    return answer + '\n';
+    SrcpResponder asked = responder;
+    return std::make_tuple(asked.respond("GET POWER\n"), responder.locoInfo(1),
+                           responder.locoInfo(7), responder.turnoutInfo(7, 0),
+                           responder.turnoutInfo(7, 1), contacts);
 }
 
 } // namespace
 
-class TestSrcpResponder : public QObject
+class tst_SrcpResponder : public QObject
 {
     Q_OBJECT
 
@@ -49,17 +43,18 @@ private Q_SLOTS:
     void anyBytesGetAnAnswerOrNothing();
 };
 
-void TestSrcpResponder::startsWithPowerOffAndNothingKnown()
+void tst_SrcpResponder::startsWithPowerOffAndNothingKnown()
 {
-    const SrcpResponder responder;
-    QVERIFY(!responder.silentSet());
-    QVERIFY(!responder.powerOn());
+    SrcpResponder responder;
+    QCOMPARE(responder.respond("GET POWER\n"), "INFO POWER OFF\n");
     QVERIFY(responder.locoInfo(1).isEmpty());
     QVERIFY(responder.turnoutInfo(1, 0).isEmpty());
     QVERIFY(!responder.contact(1, 1));
+    // SET is answered until told otherwise.
+    QCOMPARE(responder.respond("SET POWER ON\n"), "INFO POWER ON\n");
 }
 
-void TestSrcpResponder::welcomeNamesServerAndProtocol()
+void tst_SrcpResponder::welcomeNamesServerAndProtocol()
 {
     const QByteArray welcome = SrcpResponder::welcomeLine();
     QVERIFY(welcome.contains("kolvo-loopback-server"));
@@ -68,7 +63,7 @@ void TestSrcpResponder::welcomeNamesServerAndProtocol()
     QCOMPARE(welcome.count('\n'), 1);
 }
 
-void TestSrcpResponder::respond_data()
+void tst_SrcpResponder::respond_data()
 {
     QTest::addColumn<QList<QByteArray>>("before");
     QTest::addColumn<bool>("silentSet");
@@ -173,7 +168,7 @@ void TestSrcpResponder::respond_data()
     }
 }
 
-void TestSrcpResponder::respond()
+void tst_SrcpResponder::respond()
 {
     QFETCH(QList<QByteArray>, before);
     QFETCH(bool, silentSet);
@@ -194,7 +189,7 @@ void TestSrcpResponder::respond()
     }
 }
 
-void TestSrcpResponder::contacts_data()
+void tst_SrcpResponder::contacts_data()
 {
     QTest::addColumn<QList<QByteArray>>("settings");
     QTest::addColumn<QList<bool>>("accepted");
@@ -218,7 +213,7 @@ void TestSrcpResponder::contacts_data()
         << QList<bool>(9, false) << QByteArray("GET FB S88 1 \n") << feedbackAnswer(1, {});
 }
 
-void TestSrcpResponder::contacts()
+void tst_SrcpResponder::contacts()
 {
     QFETCH(QList<QByteArray>, settings);
     QFETCH(QList<bool>, accepted);
@@ -236,7 +231,7 @@ void TestSrcpResponder::contacts()
     QCOMPARE(responder.respond(query), answer);
 }
 
-void TestSrcpResponder::anyBytesGetAnAnswerOrNothing()
+void tst_SrcpResponder::anyBytesGetAnAnswerOrNothing()
 {
     // What a fuzzer will do at scale: no input may crash it or yield a half line.
     QRandomGenerator random(5);
@@ -254,5 +249,5 @@ void TestSrcpResponder::anyBytesGetAnAnswerOrNothing()
     }
 }
 
-QTEST_GUILESS_MAIN(TestSrcpResponder)
+QTEST_GUILESS_MAIN(tst_SrcpResponder)
 #include "tst_srcp_responder.moc"

@@ -14,7 +14,7 @@ struct Received
     qint64 arrivalNs;
 };
 
-class TestTrafficPrinter : public QObject
+class tst_TrafficPrinter : public QObject
 {
     Q_OBJECT
 
@@ -28,14 +28,14 @@ private Q_SLOTS:
     void visible();
 };
 
-void TestTrafficPrinter::printsLineWithStampAndPeer()
+void tst_TrafficPrinter::printsLineWithStampAndPeer()
 {
     TrafficPrinter printer;
     QCOMPARE(printer.line("SET POWER ON \r\n", 12'000'345'678, 3, QStringLiteral("127.0.0.1:5000")),
              "12.000345 #3 127.0.0.1:5000 SET POWER ON \\r\\n\n");
 }
 
-void TestTrafficPrinter::pulse_data()
+void tst_TrafficPrinter::pulse_data()
 {
     // The last line's printed tail: empty when it ends no pulse.
     QTest::addColumn<QList<Received>>("received");
@@ -80,7 +80,7 @@ void TestTrafficPrinter::pulse_data()
         << QByteArray();
 }
 
-void TestTrafficPrinter::pulse()
+void tst_TrafficPrinter::pulse()
 {
     QFETCH(QList<Received>, received);
     QFETCH(QByteArray, tail);
@@ -93,7 +93,7 @@ void TestTrafficPrinter::pulse()
     QVERIFY(last.endsWith("\\n" + tail + '\n'));
 }
 
-void TestTrafficPrinter::closedConnectionEndsPulse()
+void tst_TrafficPrinter::closedConnectionEndsPulse()
 {
     TrafficPrinter printer;
     const QString peer = QStringLiteral("127.0.0.1:5000");
@@ -102,7 +102,7 @@ void TestTrafficPrinter::closedConnectionEndsPulse()
     QVERIFY(!printer.line("SET GA M 7 0 0 -1\r\n", 300'000'000, 1, peer).contains("pulse"));
 }
 
-void TestTrafficPrinter::visible_data()
+void tst_TrafficPrinter::visible_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("shown");
@@ -112,12 +112,12 @@ void TestTrafficPrinter::visible_data()
         << QByteArray("\x01\x00\x7f\xff", 4) << QByteArray("\\x01\\x00\\x7f\\xff");
 }
 
-void TestTrafficPrinter::visible()
+void tst_TrafficPrinter::visible()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, shown);
     QCOMPARE(TrafficPrinter::visible(bytes), shown);
 }
 
-QTEST_GUILESS_MAIN(TestTrafficPrinter)
+QTEST_GUILESS_MAIN(tst_TrafficPrinter)
 #include "tst_traffic_printer.moc"

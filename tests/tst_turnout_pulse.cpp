@@ -9,7 +9,7 @@
 #include "window_fixture.h"
 
 #include <QMetaObject>
-#include <QPlainTextEdit>
+#include <QTcpSocket>
 
 #include <memory>
 #include <utility>
@@ -21,28 +21,22 @@ constexpr qint64 PulseNs = 300'000'000;
 // On Linux the peer stamps each line with the time the kernel received it. Windows and qemu-user
 // hand it no such stamp: the peer stamps a line when its thread gets to it, which may be
 // milliseconds late, and a late on-line stamp shortens the gap it sees. There a pulse's length
-// is checked where its lines leave the window, when each is logged just before it is sent.
+// is checked where its lines leave the window.
 const bool PeerStampsArrivals = kernelStampsArrivals();
 
-// When each log entry was appended, on the clock of the peer's arrival stamps. The off-line is
-// logged only after the pause, so its stamp is no earlier than the pause's end.
-class LogClock : public QObject
+// When each write of the window's socket went to the system, on the clock of the peer's arrival
+// stamps. The window flushes every line as it sends it, and the socket reports each flushed
+// write at once, inside the handler that sends it.
+class SendClock : public QObject
 {
 public:
-    struct Stamp
+    explicit SendClock(const TClientSocket* socket)
     {
-        QString entry;
-        qint64 ns = 0;
-    };
-
-    explicit LogClock(LogPane* log)
-    {
-        connect(log, &LogPane::entryAppended, this, [this](const QString& entry) {
-            stamps.append({entry, CommandServer::monotonicNs()});
-        });
+        connect(socket->findChild<QTcpSocket*>(), &QTcpSocket::bytesWritten, this,
+                [this] { stamps.append(RecordingPeer::monotonicNs()); });
     }
 
-    QList<Stamp> stamps;
+    QList<qint64> stamps;
 };
 
 // Takes the window's pause timer away for one test, and puts it back.
@@ -134,33 +128,31 @@ private Q_SLOTS:
         const QStringList logBefore = w.log();
         w.form->RadioGroup4->setItemIndex(protocol);
         w.form->SendenEdit->setText(address);
-        LogClock logClock(w.form->Memo1);
+        SendClock sendClock(w.form->ClientSocket1);
 
         routeButton(*w.form, diverging)->click();
 
         QVERIFY(w.peerReceived(onLine + offLine));
         QCOMPARE(w.log().mid(logBefore.size()),
-                 QStringList({QString::fromLatin1(onLine), QString::fromLatin1(offLine)}));
-        const QList<CommandServer::Line> lines = w.peer.lines();
+                 logLines({QString::fromLatin1(onLine), QString::fromLatin1(offLine)}));
+        const QList<RecordingPeer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 2);
         const qint64 onArrived = lines.at(0).arrivalNs;
         const qint64 offArrived = lines.at(1).arrivalNs;
-        QCOMPARE(logClock.stamps.size(), 2);
-        const qint64 onLogged = logClock.stamps.at(0).ns;
-        const qint64 offLogged = logClock.stamps.at(1).ns;
+        QCOMPARE(sendClock.stamps.size(), 2);
+        const qint64 onSent = sendClock.stamps.at(0);
+        const qint64 offSent = sendClock.stamps.at(1);
         if (PeerStampsArrivals) {
             QVERIFY2(offArrived - onArrived >= PulseNs,
                      qPrintable(nanoseconds(offArrived - onArrived)));
             // Sent at once, not held back until the handler returns: the on-line was at the
-            // peer a whole pulse before the off-line was logged.
-            QVERIFY2(offLogged - onArrived >= PulseNs,
-                     qPrintable(nanoseconds(offLogged - onArrived)));
+            // peer a whole pulse before the off-line left.
+            QVERIFY2(offSent - onArrived >= PulseNs, qPrintable(nanoseconds(offSent - onArrived)));
         } else {
-            QVERIFY2(offLogged - onLogged >= PulseNs,
-                     qPrintable(nanoseconds(offLogged - onLogged)));
+            QVERIFY2(offSent - onSent >= PulseNs, qPrintable(nanoseconds(offSent - onSent)));
             // A late stamp can only be later than the arrival, so this still shows the on-line
             // was not held back until the handler returned.
-            QVERIFY2(onArrived < offLogged, qPrintable(nanoseconds(offLogged - onArrived)));
+            QVERIFY2(onArrived < offSent, qPrintable(nanoseconds(offSent - onArrived)));
         }
         QVERIFY(w.shownMessages.isEmpty());
     }
@@ -207,14 +199,15 @@ private Q_SLOTS:
         QTRY_COMPARE(w.peer.activeConnections(), 0);
         const QStringList logBefore = w.log();
         w.form->SendenEdit->setText(QStringLiteral("9"));
-        LogClock logClock(w.form->Memo1);
 
+        // The pulse holds the window as it does on a connection.
+        const qint64 pressed = RecordingPeer::monotonicNs();
         w.form->abbiegen_Button->click();
+        const qint64 released = RecordingPeer::monotonicNs();
 
         QCOMPARE(w.log().mid(logBefore.size()),
-                 QStringList({"SET GA M 9 1 1 -1\r\n", "SET GA M 9 1 0 -1\r\n"}));
-        QCOMPARE(logClock.stamps.size(), 2);
-        QVERIFY(logClock.stamps.at(1).ns - logClock.stamps.at(0).ns >= PulseNs);
+                 logLines({"SET GA M 9 1 1 -1\r\n", "SET GA M 9 1 0 -1\r\n"}));
+        QVERIFY2(released - pressed >= PulseNs, qPrintable(nanoseconds(released - pressed)));
         QVERIFY(w.shownMessages.isEmpty());
         // Lines kept back somewhere would go out on the next connection, ahead of this marker.
         QVERIFY(w.connectToPeer());
@@ -236,7 +229,7 @@ private Q_SLOTS:
 
         QVERIFY(w.peerReceived("SET GA M 4 0 1 -1\r\nSET GA M 4 0 0 -1\r\n"));
         QCOMPARE(w.log().mid(logBefore.size()),
-                 QStringList({"SET GA M 4 0 1 -1\r\n", "SET GA M 4 0 0 -1\r\n"}));
+                 logLines({"SET GA M 4 0 1 -1\r\n", "SET GA M 4 0 0 -1\r\n"}));
     }
 
     void secondPressDuringAPulseFollowsIt_data()
@@ -257,7 +250,7 @@ private Q_SLOTS:
         const QStringList logBefore = w.log();
         w.form->RadioGroup4->setItemIndex(1);
         w.form->SendenEdit->setText(QStringLiteral("21"));
-        LogClock logClock(w.form->Memo1);
+        SendClock sendClock(w.form->ClientSocket1);
 
         // Both presses wait in the event queue: the second comes due while the first pulses.
         QVERIFY(QMetaObject::invokeMethod(w.form->gerade_Button, "click", Qt::QueuedConnection));
@@ -265,22 +258,22 @@ private Q_SLOTS:
                                           Qt::QueuedConnection));
 
         QVERIFY(w.peerReceived(first + second, 10000));
-        const QList<CommandServer::Line> lines = w.peer.lines();
+        const QList<RecordingPeer::Line> lines = w.peer.lines();
         QCOMPARE(lines.size(), 4);
         QStringList expectedLog;
-        for (const CommandServer::Line& line : lines) {
+        for (const RecordingPeer::Line& line : lines) {
             expectedLog << QString::fromLatin1(line.bytes);
         }
-        QCOMPARE(w.log().mid(logBefore.size()), expectedLog);
-        QCOMPARE(logClock.stamps.size(), 4);
+        QCOMPARE(w.log().mid(logBefore.size()), logLines(expectedLog));
+        QCOMPARE(sendClock.stamps.size(), 4);
         for (const int on : {0, 2}) {
             const qint64 gap = PeerStampsArrivals
                                    ? lines.at(on + 1).arrivalNs - lines.at(on).arrivalNs
-                                   : logClock.stamps.at(on + 1).ns - logClock.stamps.at(on).ns;
+                                   : sendClock.stamps.at(on + 1) - sendClock.stamps.at(on);
             QVERIFY2(gap >= PulseNs, qPrintable(nanoseconds(gap)));
         }
         // The second on-line left only after the first pulse was over.
-        QVERIFY(lines.at(2).arrivalNs > logClock.stamps.at(1).ns);
+        QVERIFY(lines.at(2).arrivalNs > sendClock.stamps.at(1));
         QVERIFY(w.shownMessages.isEmpty());
     }
 

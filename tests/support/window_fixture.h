@@ -4,14 +4,15 @@
 
 #pragma once
 
-#include "command_server.h"
 #include "handler_runner.h"
 #include "loco_command.h"
 #include "log_pane.h"
+#include "recording_peer.h"
 #include "tclient_socket.h"
 #include "tform1.h"
 #include "tstatus_bar.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
@@ -19,14 +20,29 @@
 
 #include <memory>
 
+// The lines the log pane shows for entries appended one after the other: each entry starts a
+// line of its own and shows its own line ends, CR LF or a lone CR as one break.
+[[nodiscard]] inline QStringList logLines(const QStringList& entries)
+{
+    QString text = entries.join(u'\n');
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text.split(u'\n');
+}
+
+// What the status line shows of text the server sent: one line, control characters visible.
+[[nodiscard]] inline QString statusShowing(const QByteArray& bytes)
+{
+    return singleLineText(QString::fromLatin1(bytes));
+}
+
 // A fresh window as the program starts it, with the locomotive state of program start, the
-// operator's error display replaced by a recorder, every log entry recorded as the pane gets
-// it, and a loopback peer on its own thread that records every byte the window sends.
+// operator's error display replaced by a recorder, and a loopback peer on its own thread that
+// records every byte the window sends.
 struct WindowFixture
 {
     QStringList shownMessages;
-    QStringList logEntries;
-    CommandServer peer;
+    RecordingPeer peer;
     std::unique_ptr<TForm1> form;
 
     WindowFixture()
@@ -35,8 +51,6 @@ struct WindowFixture
         applicationHandlers().setDisplay(
             [this](const QString& message) { shownMessages << message; });
         form = std::make_unique<TForm1>();
-        QObject::connect(form->Memo1, &LogPane::entryAppended, form.get(),
-                         [this](const QString& entry) { logEntries << entry; });
     }
 
     ~WindowFixture()
@@ -48,8 +62,25 @@ struct WindowFixture
     WindowFixture(const WindowFixture&) = delete;
     WindowFixture& operator=(const WindowFixture&) = delete;
 
-    [[nodiscard]] QStringList log() const { return logEntries; }
-    [[nodiscard]] QString status() const { return form->StatusBar1->panelText(); }
+    // The log pane's text as the operator reads it; entries still waiting for the next turn
+    // of the event loop are put into the view first.
+    [[nodiscard]] QString logText() const
+    {
+        form->Memo1->showPendingEntries();
+        return form->Memo1->toPlainText();
+    }
+    // The same, one string per line, none while the pane is empty.
+    [[nodiscard]] QStringList log() const
+    {
+        const QString text = logText();
+        return text.isEmpty() ? QStringList() : text.split(u'\n');
+    }
+    // The status line's whole text, as its tooltip and a screen reader give it.
+    [[nodiscard]] QString status() const { return form->StatusBar1->panelLine(); }
+    [[nodiscard]] QLabel* statusPanel() const
+    {
+        return form->StatusBar1->findChild<QLabel*>(QStringLiteral("StatusPanel0"));
+    }
 
     // Points the edits at the peer, presses "verbinden" and waits until the window has been
     // told the connection is up.
@@ -60,10 +91,11 @@ struct WindowFixture
         }
         form->Hostedit->setText(QStringLiteral("127.0.0.1"));
         form->PortEdit->setText(QString::number(peer.port()));
-        const qsizetype before = log().size();
+        const QString connected = QStringLiteral("Client  -   mit Server verbunden");
+        const qsizetype before = log().count(connected);
         form->VerbindenButton->click();
         return QTest::qWaitFor([&] {
-            return form->ClientSocket1->Active() && log().size() >= before + 2 &&
+            return form->ClientSocket1->Active() && log().count(connected) > before &&
                    peer.activeConnections() > 0;
         });
     }

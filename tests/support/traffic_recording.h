@@ -21,10 +21,6 @@ public:
         QString peer; // "address:port" of the client
     };
 
-    // steady_clock, the same clock as CLOCK_MONOTONIC, so a client's own stamps compare.
-    [[nodiscard]] static qint64 monotonicNs();
-
-    void setEnabled(bool enabled);
     // One step, so a reader never sees a chunk without the lines it completed.
     void add(const Entry& chunk, const QList<Entry>& completedLines);
     void connectionOpened();
@@ -39,7 +35,6 @@ public:
 
 private:
     mutable QMutex m_mutex;
-    bool m_enabled = true;
     QList<Entry> m_chunks;
     QList<Entry> m_lines;
     int m_connectionCount = 0;

@@ -6,28 +6,11 @@
 
 #include <QMutexLocker>
 
-#include <chrono>
-
-qint64 TrafficRecording::monotonicNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-void TrafficRecording::setEnabled(bool enabled)
-{
-    const QMutexLocker lock(&m_mutex);
-    m_enabled = enabled;
-}
-
 void TrafficRecording::add(const Entry& chunk, const QList<Entry>& completedLines)
 {
     const QMutexLocker lock(&m_mutex);
-    if (m_enabled) {
-        m_chunks.append(chunk);
-        m_lines.append(completedLines);
-    }
+    m_chunks.append(chunk);
+    m_lines.append(completedLines);
 }
 
 void TrafficRecording::connectionOpened()
