@@ -37,7 +37,7 @@ while getopts j:a:o:Tu option; do
     case $option in
     j) jobs=$OPTARG ;;
     a) arch=$OPTARG ;;
-    o) out_dir=$OPTARG ;;
+    o) out_dir=${OPTARG%/} ;;
     T) tests=OFF ;;
     u) if_stale=yes ;;
     *) usage ;;
