@@ -166,20 +166,9 @@ debian13-test:
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
 
-# Qt's own toolchain file finds the cross-built Qt and chains ours for the compilers. A build
-# folder made against another Qt (Debian's moved on) starts afresh: its cache keeps old paths.
+# Qt for Windows is built once into the cache; configure.sh configures the folder against it.
 windows: windows-deps
-	@qt=$$(scripts/windows/build-qt-mingw.sh) && \
-	toolchain=$$qt/lib/cmake/Qt6/qt.toolchain.cmake && \
-	if [ -f $(WIN_DIR)/CMakeCache.txt ] && \
-	   ! grep -qxF "CMAKE_TOOLCHAIN_FILE:FILEPATH=$$toolchain" $(WIN_DIR)/CMakeCache.txt; then \
-	    echo "$(WIN_DIR) was configured against another Qt; configuring it afresh"; \
-	    rm -rf $(WIN_DIR)/CMakeCache.txt $(WIN_DIR)/CMakeFiles; \
-	fi && \
-	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
-	    -DCMAKE_TOOLCHAIN_FILE=$$toolchain \
-	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/mingw-w64-x86_64.cmake \
-	    -DKOLVO_QT_SOURCE=$$(scripts/windows/build-qt-mingw.sh --source)
+	WERROR=$(WERROR) scripts/windows/configure.sh $(WIN_DIR)
 	cmake --build $(WIN_DIR) -j $(JOBS)
 	cd $(WIN_DIR) && cpack
 
