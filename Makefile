@@ -218,7 +218,7 @@ reuse:
 	reuse lint
 
 release-deps:
-	$(call install-missing,git gzip tar coreutils diffoscope)
+	$(call install-missing,git gzip tar coreutils)
 
 # Every download of this commit in $(DIST_DIR), with SHA256SUMS.
 release: release-deps package windows $(PI_ARCHES)
