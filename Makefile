@@ -44,7 +44,8 @@ RUN_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberati
 PACKAGES    := $(RUN_PACKAGES) \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins
-PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db
+PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db \
+               xvfb x11-utils
 DEBIAN13_PACKAGES := $(RUN_PACKAGES)
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
