@@ -9,30 +9,22 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QRegularExpression>
 #include <QTest>
 
-// A key of the [Desktop Entry] group, as desktops read it.
-static QString desktopEntryValue(const QString& path, const QString& key)
+// The value of KEY in the desktop entry, which has the one group [Desktop Entry].
+static QString entryValue(const QString& key)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return QStringLiteral("<%1 unreadable>").arg(path);
-    }
-    bool inEntry = false;
-    while (!file.atEnd()) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
-        if (line.startsWith(u'[')) {
-            inEntry = line == QLatin1String("[Desktop Entry]");
-        } else if (inEntry && line.startsWith(key + u'=')) {
-            return line.mid(key.size() + 1);
-        }
-    }
-    return QStringLiteral("<no %1>").arg(key);
+    QFile file(QStringLiteral(KOLVO_DESKTOP_ENTRY));
+    const QString text =
+        file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    const QRegularExpression line(QStringLiteral("^%1=(.*)$").arg(key),
+                                  QRegularExpression::MultilineOption);
+    return line.match(text).captured(1);
 }
 
 // What the running program tells the windowing system matches the desktop entry and the icon
-// the package installs, so that desktops tie its window to the entry: renaming either side
-// fails here.
+// the package installs, so that desktops tie its window to the entry.
 class tst_DesktopIdentity : public QObject
 {
     Q_OBJECT
@@ -43,17 +35,16 @@ private Q_SLOTS:
 
     void programMatchesTheInstalledEntry_data()
     {
-        const QString entry = QStringLiteral(KOLVO_DESKTOP_ENTRY);
         QTest::addColumn<QString>("installed");
         QTest::addColumn<QString>("program");
         // Wayland's app_id; desktops look the entry up by its file name.
         QTest::newRow("entry file name")
-            << QFileInfo(entry).fileName() << QGuiApplication::desktopFileName() + ".desktop";
-        // X11's WM_CLASS: Qt sends the application name as its class.
+            << QFileInfo(QStringLiteral(KOLVO_DESKTOP_ENTRY)).fileName()
+            << QGuiApplication::desktopFileName() + ".desktop";
+        // Qt sends the application name as the class of X11's WM_CLASS.
         QTest::newRow("StartupWMClass")
-            << desktopEntryValue(entry, QStringLiteral("StartupWMClass"))
-            << QCoreApplication::applicationName();
-        QTest::newRow("Icon") << desktopEntryValue(entry, QStringLiteral("Icon")) << ThemeIconName;
+            << entryValue(QStringLiteral("StartupWMClass")) << QCoreApplication::applicationName();
+        QTest::newRow("Icon") << entryValue(QStringLiteral("Icon")) << ThemeIconName;
         QTest::newRow("icon file in the theme")
             << QFileInfo(QStringLiteral(KOLVO_THEME_ICON)).completeBaseName() << ThemeIconName;
     }
@@ -64,8 +55,7 @@ private Q_SLOTS:
         QCOMPARE(program, installed);
     }
 
-    // Without a theme that holds it, the icon is the program's own copy: a title bar, a taskbar
-    // and Alt+Tab each find their size.
+    // Without a theme that holds it, the window's icon is the program's own copy.
     void windowIconComesInEverySize_data()
     {
         QTest::addColumn<int>("side");
@@ -79,8 +69,7 @@ private Q_SLOTS:
         QSKIP("Windows gives the windows the program's icon resource");
 #endif
         QFETCH(int, side);
-        const QPixmap pixmap = QGuiApplication::windowIcon().pixmap(QSize(side, side));
-        QCOMPARE(pixmap.size(), QSize(side, side));
+        QCOMPARE(QGuiApplication::windowIcon().pixmap(QSize(side, side)).size(), QSize(side, side));
     }
 };
 
