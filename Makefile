@@ -44,8 +44,8 @@ RUN_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberati
 PACKAGES    := $(RUN_PACKAGES) \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins
-PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db \
-               xvfb x11-utils
+PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils \
+               man-db xvfb x11-utils
 DEBIAN13_PACKAGES := $(RUN_PACKAGES)
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
@@ -55,8 +55,8 @@ SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
-.PHONY: all run-deps deps configure build run test sanitize fuzz package format format-check lint clean \
-        package-check-deps package-check arm64-package-check armhf-package-check debian13-test \
+.PHONY: all run-deps deps configure build run test sanitize fuzz package format format-check lint \
+        clean package-check-deps package-check arm64-package-check armhf-package-check debian13-test \
         windows-deps windows windows-test shellcheck reuse \
         release release-deps pi-deps $(PI_ARCHES) $(addsuffix -test,$(PI_ARCHES))
 

@@ -8,8 +8,9 @@
 # minimal base system, starts both installed programs there and removes the package again. It
 # passes only if the package's own Depends bring everything the programs need: Recommends stay
 # uninstalled. The window starts offscreen and then on an X display of this machine, where its
-# window class must be the one the installed desktop entry names and it must carry an icon. A package for another architecture (arm64, armhf) runs under qemu-user, its
-# root's maintainer scripts too.
+# window class must be the one the installed desktop entry names and it must carry an icon. A
+# package for another architecture (arm64, armhf) runs under qemu-user, its root's maintainer
+# scripts too.
 #
 # Usage: packaging/checks/package-check.sh PACKAGE.deb [SUITE]   (SUITE: bookworm by default)
 #
@@ -149,7 +150,8 @@ fi
 # desktops tie it to the entry, and carries its icon. The display runs outside the root, which
 # reaches it through its abstract socket; xprop reads the window from outside too.
 entry=$(printf '%s\n' "${files[@]}" | grep -x '/usr/share/applications/[^/]*\.desktop' || true)
-[[ -n $entry && $entry != *$'\n'* ]] || fail "the package installs not exactly one desktop entry: ${entry:-none}"
+[[ -n $entry && $entry != *$'\n'* ]] ||
+    fail "the package installs not exactly one desktop entry: ${entry:-none}"
 entry_value() { sed -n "/^\[Desktop Entry\]/,/^\[/s/^$1=//p" "$target$entry" | head -1; }
 window_class=$(entry_value StartupWMClass)
 icon=$(entry_value Icon)
@@ -181,12 +183,13 @@ for _ in $(seq $((window_seconds * 10))); do
     [[ -n $window ]] && break
     sleep 0.1
 done
-[[ -n $window ]] || { cat "$work/x11.log" >&2; fail "no window of kolvo-testclient appeared on the X display"; }
-# Qt sets the icon right after the class; it may take a moment longer to arrive.
+[[ -n $window ]] ||
+    { cat "$work/x11.log" >&2; fail "no window of kolvo-testclient appeared on the X display"; }
+# The icon may arrive a moment after the class.
 icon_sizes=""
 for _ in $(seq 50); do
-    icon_sizes=$(xprop -display "$display" -id "$window" -len 1000000 -notype _NET_WM_ICON 2>/dev/null |
-        sed -n 's/.*Icon (\([0-9]* x [0-9]*\)):.*/\1/p' | paste -sd, -)
+    icon_sizes=$(xprop -display "$display" -id "$window" -len 1000000 -notype _NET_WM_ICON \
+        2>/dev/null | sed -n 's/.*Icon (\([0-9]* x [0-9]*\)):.*/\1/p' | paste -sd, -)
     [[ -n $icon_sizes ]] && break
     sleep 0.1
 done
