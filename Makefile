@@ -52,15 +52,21 @@ UPGRADE_RELEASE = $(if $(filter bookworm,$(RELEASE_NAME)),trixie)
 export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 
-PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation \
+# `make run` needs only the compiler and Qt (libgl-dev for Qt's CMake files, the font the layout
+# is measured in); the plain suite builds with the same. Everything else serves the other
+# targets: clang for the fuzzers, sanitizers and the tools, dpkg-dev and file for the package,
+# Xvfb and AT-SPI for the screen-reader rows.
+RUN_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation
+PACKAGES    := $(RUN_PACKAGES) \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins
-PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db
+PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils \
+               man-db xvfb x11-utils
 # A clean root of another release builds with what the plain suite and the packages need, and the
 # Raspberry Pi cross-compilers with their emulator: no clang, screen readers or Xvfb. One list, so
 # every build in a root of that release shares one cached root.
-ROOT_PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev fonts-liberation \
-               dpkg-dev file g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
+ROOT_PACKAGES := $(RUN_PACKAGES) qt6-base-dev-tools dpkg-dev file \
+               g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
                fontconfig python3 strip-nondeterminism
@@ -69,9 +75,9 @@ SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
-.PHONY: all deps configure build run test sanitize fuzz package format format-check lint clean \
-        package-check-deps package-check $(addsuffix -package-check,$(PI_ARCHES)) debian13-test \
-        root-build-deps release-known \
+.PHONY: all run-deps deps configure build run test sanitize fuzz package format format-check lint \
+        clean package-check-deps package-check $(addsuffix -package-check,$(PI_ARCHES)) \
+        debian13-test root-build-deps release-known \
         windows-deps windows windows-test shellcheck reuse \
         release release-deps pi-deps $(PI_ARCHES) $(addsuffix -test,$(PI_ARCHES))
 
@@ -90,10 +96,15 @@ define install-missing
 	fi
 endef
 
+run-deps:
+	$(call install-missing,$(RUN_PACKAGES))
+
 deps:
 	$(call install-missing,$(PACKAGES))
 
-$(BUILD_DIR)/build.ninja: | deps
+# Configured with the tests and benchmarks, so `make test` and `make lint` find them in the same
+# folder; `make run` only builds less of it.
+$(BUILD_DIR)/build.ninja: | run-deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKOLVO_WERROR=$(WERROR)
 
 configure: deps $(BUILD_DIR)/build.ninja
@@ -101,7 +112,8 @@ configure: deps $(BUILD_DIR)/build.ninja
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+run: run-deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target kolvo-testclient kolvo-loopback-server
 	scripts/run-with-server.sh $(BUILD_DIR)/bin
 
 # The accessibility rows that need a screen-reader bus run once more on Xvfb with AT-SPI.
@@ -188,20 +200,9 @@ debian13-test: root-build-deps
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
 
-# Qt's own toolchain file finds the cross-built Qt and chains ours for the compilers. A build
-# folder made against another Qt (Debian's moved on) starts afresh: its cache keeps old paths.
+# Qt for Windows is built once into the cache; configure.sh configures the folder against it.
 windows: windows-deps
-	@qt=$$(scripts/windows/build-qt-mingw.sh) && \
-	toolchain=$$qt/lib/cmake/Qt6/qt.toolchain.cmake && \
-	if [ -f $(WIN_DIR)/CMakeCache.txt ] && \
-	   ! grep -qxF "CMAKE_TOOLCHAIN_FILE:FILEPATH=$$toolchain" $(WIN_DIR)/CMakeCache.txt; then \
-	    echo "$(WIN_DIR) was configured against another Qt; configuring it afresh"; \
-	    rm -rf $(WIN_DIR)/CMakeCache.txt $(WIN_DIR)/CMakeFiles; \
-	fi && \
-	cmake -S . -B $(WIN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
-	    -DCMAKE_TOOLCHAIN_FILE=$$toolchain \
-	    -DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/mingw-w64-x86_64.cmake \
-	    -DKOLVO_QT_SOURCE=$$(scripts/windows/build-qt-mingw.sh --source)
+	WERROR=$(WERROR) scripts/windows/configure.sh $(WIN_DIR)
 	cmake --build $(WIN_DIR) -j $(JOBS)
 	cd $(WIN_DIR) && cpack
 
@@ -259,7 +260,7 @@ reuse:
 	reuse lint
 
 release-deps:
-	$(call install-missing,git gzip tar coreutils diffoscope)
+	$(call install-missing,git gzip tar coreutils)
 
 # Every download of this commit in $(DIST_DIR), with SHA256SUMS: the packages of both releases
 # for each architecture, the Windows zip and installer, the sources.

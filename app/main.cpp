@@ -2,6 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "desktop_identity.h"
 #include "exception_display.h"
 #include "handler_runner.h"
 #include "tform1.h"
@@ -13,6 +14,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
+    setDesktopIdentity();
     applicationHandlers().setDisplay(&showExceptionMessage);
     try {
         TForm1 Form1;
