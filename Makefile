@@ -38,11 +38,11 @@ FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 
 PACKAGES    := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
-               xvfb xauth dbus at-spi2-core qt6-qpa-plugins
+               xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils
 PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils man-db
 # The Debian 13 build needs what the plain suite builds with: no clang, screen readers or Xvfb.
 DEBIAN13_PACKAGES := $(filter-out clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
-               xvfb xauth dbus at-spi2-core qt6-qpa-plugins,$(PACKAGES))
+               xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils,$(PACKAGES))
 WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
                fontconfig python3 strip-nondeterminism

@@ -1,0 +1,50 @@
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# shellcheck shell=bash
+# Sourced by the scripts and checks that wait for another process: they poll what they wait for
+# until a deadline on the clock, so a busy machine makes a wait longer, never a failure. A look
+# that fails by chance counts as "not yet".
+
+# wait_until SECONDS COMMAND [ARG...]: runs COMMAND every 0.2 s until it succeeds (0) or SECONDS
+# have passed (1). The last try starts after the deadline.
+wait_until() {
+    local deadline=$((${EPOCHREALTIME/[.,]/} + $1 * 1000000))
+    shift
+    until "$@"; do
+        ((${EPOCHREALTIME/[.,]/} < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
+# find_window XDOTOOL-SEARCH-ARGS...: one look; prints the id of the first window found.
+# xdotool lists the windows first and then asks each for its name or state: a window that is
+# gone in between ends it with X's BadWindow, which says nothing about the window sought.
+find_window() {
+    local ids
+    ids=$(timeout 10 xdotool search "$@" 2>/dev/null) || return 1
+    [[ -n $ids ]] || return 1
+    printf '%s\n' "${ids%%$'\n'*}"
+}
+
+# wait_for_window SECONDS XDOTOOL-SEARCH-ARGS...: prints the id of the first window that
+# `xdotool search` finds within SECONDS, or fails (1); fails at once (2) without a display.
+wait_for_window() {
+    local seconds=$1
+    shift
+    xdotool getdisplaygeometry >/dev/null || return 2
+    wait_until "$seconds" find_window "$@"
+}
+
+# has_focus WINDOW: gives WINDOW the keyboard focus and succeeds once X reports it has it.
+has_focus() {
+    xdotool windowfocus "$1" 2>/dev/null || return 1
+    [[ $(xdotool getwindowfocus -f 2>/dev/null) == "$1" ]]
+}
+
+# wait_for_focus SECONDS WINDOW: WINDOW has the keyboard focus within SECONDS (0), or not (1).
+# A window that is not yet mapped refuses the focus, so this asks again until it takes it.
+wait_for_focus() {
+    wait_until "$1" has_focus "$2"
+}
