@@ -57,8 +57,9 @@ elapsed=$((${EPOCHREALTIME/[.,]/} - started))
 expect "a window that never appears fails the wait, after its deadline" "1 yes" \
     "$status $( ((elapsed >= 1000000)) && echo yes || echo "no, after $elapsed µs")"
 status=0
-DISPLAY=:none wait_for_window 20 --name churn 2>/dev/null || status=$?
-expect "without a display the wait fails at once" 2 "$status"
+DISPLAY=:none wait_for_window 1 --name churn 2>"$work/error" || status=$?
+expect "without a display the wait fails, saying why" "1 1" \
+    "$status $(grep -c "the last look ended: .*open display" "$work/error")"
 
 echo "beside it, xdotool search --sync failed $old_failures of 5 rounds"
 exit "$failed"

@@ -18,23 +18,31 @@ wait_until() {
     done
 }
 
-# find_window XDOTOOL-SEARCH-ARGS...: one look; prints the id of the first window found.
-# xdotool lists the windows first and then asks each for its name or state: a window that is
-# gone in between ends it with X's BadWindow, which says nothing about the window sought.
+# find_window XDOTOOL-SEARCH-ARGS...: one look; prints the id of the first window found, or
+# keeps the look's error in last_window_error. xdotool lists the windows first and then asks
+# each for its name or state: a window that is gone in between ends it with X's BadWindow,
+# which says nothing about the window sought. Opening the display has failed by chance too.
 find_window() {
-    local ids
-    ids=$(timeout 10 xdotool search "$@" 2>/dev/null) || return 1
-    [[ -n $ids ]] || return 1
-    printf '%s\n' "${ids%%$'\n'*}"
+    local output
+    if output=$(timeout 10 xdotool search "$@" 2>&1) &&
+        [[ $'\n'$output =~ $'\n'([0-9]+)($'\n'|$) ]]; then
+        printf '%s\n' "${BASH_REMATCH[1]}"
+        return 0
+    fi
+    last_window_error=$output
+    return 1
 }
 
 # wait_for_window SECONDS XDOTOOL-SEARCH-ARGS...: prints the id of the first window that
-# `xdotool search` finds within SECONDS, or fails (1); fails at once (2) without a display.
+# `xdotool search` finds within SECONDS, or fails (1) with the last look's error, if any.
 wait_for_window() {
     local seconds=$1
     shift
-    xdotool getdisplaygeometry >/dev/null || return 2
-    wait_until "$seconds" find_window "$@"
+    last_window_error=""
+    wait_until "$seconds" find_window "$@" && return 0
+    [[ -z $last_window_error ]] ||
+        printf 'wait_for_window: the last look ended: %s\n' "${last_window_error%%$'\n'*}" >&2
+    return 1
 }
 
 # has_focus WINDOW: gives WINDOW the keyboard focus and succeeds once X reports it has it.
