@@ -59,7 +59,7 @@ FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 RUN_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation
 PACKAGES    := $(RUN_PACKAGES) \
                clang clang-format clang-tidy libclang-rt-dev dpkg-dev file \
-               xvfb xauth dbus at-spi2-core qt6-qpa-plugins
+               xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils
 PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream desktop-file-utils \
                man-db xvfb x11-utils
 # A clean root of another release builds with what the plain suite and the packages need, and the

@@ -21,6 +21,8 @@ work=""
 
 # shellcheck source=lib/stop-pid.sh
 source "$(dirname "$0")/lib/stop-pid.sh"
+# shellcheck source=lib/wait.sh
+source "$(dirname "$0")/lib/wait.sh"
 
 # shellcheck disable=SC2317 # run by the EXIT trap
 cleanup() {
@@ -42,15 +44,12 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# Waits up to 10 s until FILE has content, while process PID lives.
+# Waits up to 30 s until FILE has content; a process PID that ends gives up at once. A busy
+# machine may take longer than usual, which must not pass for a failed start.
+has_content_or_ended() { [[ -s $1 ]] || ! kill -0 "$2" 2>/dev/null; }
 wait_for_content() {
-    local file=$1 pid=$2
-    for _ in $(seq 100); do
-        [[ -s $file ]] && return 0
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
+    wait_until 30 has_content_or_ended "$1" "$2"
+    [[ -s $1 ]]
 }
 
 if [[ ! -x $test_binary ]]; then
@@ -104,15 +103,18 @@ export DBUS_SESSION_BUS_ADDRESS
 /usr/libexec/at-spi-bus-launcher >"$work/at-spi.log" 2>&1 &
 launcher_pid=$!
 # Asks who owns the name without calling it, which would have the bus start a second one.
-for _ in $(seq 100); do
-    if timeout 5 dbus-send --session --print-reply --dest=org.freedesktop.DBus \
+a11y_bus_named() {
+    timeout 5 dbus-send --session --print-reply --dest=org.freedesktop.DBus \
         /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null |
-        grep -q 'boolean true'; then
-        break
-    fi
-    kill -0 "$launcher_pid" 2>/dev/null || break
-    sleep 0.1
-done
+        grep -q 'boolean true'
+}
+named_or_ended() { a11y_bus_named || ! kill -0 "$launcher_pid" 2>/dev/null; }
+# Without the bus every screen-reader row would skip: that is a failed start, not a failed test.
+if ! wait_until 30 named_or_ended || ! a11y_bus_named; then
+    echo "run-accessibility-tests: the AT-SPI bus launcher did not start" >&2
+    cat "$work/at-spi.log" >&2 || true
+    exit 1
+fi
 
 status=0
 QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \

@@ -34,6 +34,8 @@ installer=$(find "$build" -maxdepth 1 -name 'kolvo-testclient-*-win64.exe' | hea
 source "$here/../../scripts/lib/wine-env.sh"
 # shellcheck source=../../scripts/lib/stop-pid.sh
 source "$here/../../scripts/lib/stop-pid.sh"
+# shellcheck source=../../scripts/lib/wait.sh
+source "$here/../../scripts/lib/wait.sh"
 export WINEPREFIX=$build/wine-installer-check
 rm -rf "$WINEPREFIX"
 work=$(mktemp -d)
@@ -54,16 +56,6 @@ fail() {
         [ -f "$log" ] && { echo "--- $(basename "$log")" >&2; cat "$log" >&2; }
     done
     exit 1
-}
-# Polls a condition twice a second for at most $1 seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    for _ in $(seq $((seconds * 2))); do
-        "$@" && return 0
-        sleep 0.5
-    done
-    return 1
 }
 
 started=$(date +%s)
@@ -103,7 +95,7 @@ port=$(free_port)
 "$WINE" "$install_dir/kolvo-loopback-server.exe" --address 127.0.0.1 --port "$port" \
     </dev/null >"$work/installed-server.log" 2>&1 &
 server_pid=$!
-wait_for 60 grep -q "listening on" "$work/installed-server.log" || fail "the installed loopback server did not start"
+wait_until 60 grep -q "listening on" "$work/installed-server.log" || fail "the installed loopback server did not start"
 exec 3<>"/dev/tcp/127.0.0.1/$port"
 IFS= read -r -t 20 welcome <&3 || fail "the installed loopback server sent no welcome line"
 exec 3<&-
@@ -114,26 +106,28 @@ step "the installed loopback server listens on 127.0.0.1:$port and greets: ${wel
 timing_port=$(free_port)
 "$linux_server" --address 127.0.0.1 --port "$timing_port" </dev/null >"$work/timing-server.log" 2>&1 &
 timing_pid=$!
-wait_for 20 grep -q "listening on" "$work/timing-server.log" || fail "the timing server did not start"
+wait_until 20 grep -q "listening on" "$work/timing-server.log" || fail "the timing server did not start"
 
 "$WINE" "$install_dir/kolvo-testclient.exe" >"$work/window.log" 2>&1 &
 window_pid=$!
 title="Testclient für Kolvo-Server"
-window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -1) ||
+# Wine makes and destroys short-lived windows while the program starts: the wait outlives them.
+window=$(wait_for_window 60 --onlyvisible --name "^$title\$") ||
     fail "no window titled \"$title\" appeared"
 step "the window shows its title \"$title\""
 
 # Focus starts in the port field; Tab goes on to "verbinden", then "trennen", then "gerade".
-xdotool windowfocus --sync "$window" 2>/dev/null || true
-sleep 1
+# Keys typed before X gives the window the focus would go elsewhere; those typed after reach
+# it in order, behind the focus change.
+wait_for_focus 20 "$window" || fail "the window did not take the keyboard focus"
 xdotool key --clearmodifiers ctrl+a
 xdotool type --delay 50 "$timing_port"
 xdotool key Tab space
-wait_for 20 grep -q " connected" "$work/timing-server.log" || fail "\"verbinden\" did not connect"
+wait_until 20 grep -q " connected" "$work/timing-server.log" || fail "\"verbinden\" did not connect"
 step "\"verbinden\" connected"
 
 xdotool key Tab Tab space
-wait_for 20 grep -q "pulse" "$work/timing-server.log" || fail "no turnout pulse reached the server"
+wait_until 20 grep -q "pulse" "$work/timing-server.log" || fail "no turnout pulse reached the server"
 grep -q 'SET GA M 1 0 1 -1' "$work/timing-server.log" || fail "the switch-on line is not the straight route's"
 grep -q 'SET GA M 1 0 0 -1' "$work/timing-server.log" || fail "the switch-off line is missing"
 gap=$(sed -n 's/.*pulse \([0-9.]*\) ms.*/\1/p' "$work/timing-server.log" | head -1)
@@ -149,7 +143,7 @@ window_pid="" server_pid="" timing_pid=""
 step "uninstalling silently"
 timeout 120 "$WINE" "$install_dir/Uninstall.exe" /S || fail "the uninstaller exited with $?"
 # The uninstaller runs from a copy of itself and returns before it is done.
-wait_for 60 test ! -e "$install_dir" || fail "$install_dir is still there after uninstalling"
+wait_until 60 test ! -e "$install_dir" || fail "$install_dir is still there after uninstalling"
 "$WINESERVER" -w
 [ ! -e "$menu_dir" ] || fail "the Start-menu entries are still there after uninstalling"
 ! grep -q 'kolvo-testclient' "$WINEPREFIX/system.reg" || fail "the uninstall entry is still in the registry"
