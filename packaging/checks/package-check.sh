@@ -12,7 +12,8 @@
 # package for another architecture (arm64, armhf) runs under qemu-user, its root's maintainer
 # scripts too.
 #
-# Usage: packaging/checks/package-check.sh PACKAGE.deb [SUITE]   (SUITE: bookworm by default)
+# Usage: packaging/checks/package-check.sh PACKAGE.deb [SUITE]
+#   SUITE: the release the package is built for by default, from its version (1.0+deb13: trixie)
 #
 # Needs root (mmdebstrap, chroot, mount) and the network. Each root is built once with
 # mmdebstrap and cached under ${XDG_CACHE_HOME:-~/.cache}/kolvo-testclient/package-check, keyed
@@ -24,7 +25,7 @@
 set -euo pipefail
 
 deb=${1:?usage: $0 PACKAGE.deb [SUITE]}
-suite=${2:-bookworm}
+suite=${2:-}
 root_tag="package-check"
 cache_dir=${KOLVO_PACKAGE_CHECK_CACHE:-${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/package-check}
 # shellcheck source=../../scripts/lib/debian-root.sh
@@ -39,6 +40,12 @@ done
 deb=$(realpath "$deb")
 package=$(dpkg-deb -f "$deb" Package)
 arch=$(dpkg-deb -f "$deb" Architecture)
+if [[ -z $suite ]]; then
+    version=$(dpkg-deb -f "$deb" Version)
+    [[ $version =~ \+deb([0-9]+)$ ]] || fail "$version names no release; name the suite to check in"
+    suite=$("$(dirname "$0")/../../scripts/debian-release.sh" codename "${BASH_REMATCH[1]}") ||
+        fail "no release we build for: Debian ${BASH_REMATCH[1]}"
+fi
 [[ $arch == all ]] && arch=$(dpkg --print-architecture)
 
 root_enable_emulation "$arch"
