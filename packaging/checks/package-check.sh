@@ -108,6 +108,9 @@ done
 say "starting kolvo-testclient offscreen"
 mkdir -p "$target/run/user"
 mkdir -m 700 "$target/run/user/0"
+# The logs exist before their programs start, so the polls below never read a missing file.
+: >"$work/window.log"
+: >"$work/server.log"
 chroot "$target" /usr/bin/env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME=/root \
     XDG_RUNTIME_DIR=/run/user/0 QT_QPA_PLATFORM=offscreen \
     QT_LOGGING_RULES='qt.widgets.painting.info=true' \
