@@ -146,12 +146,9 @@ fuzz: deps $(FUZZ_DIR)/build.ninja
 	scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # The package's programs get Debian's hardening flags, as Debian's own build tools would give.
-DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
 $(PKG_DIR)/build.ninja: | deps
 	cmake -S . -B $(PKG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKOLVO_WERROR=$(WERROR) \
-	    -DBUILD_TESTING=OFF -DKOLVO_BUILD_BENCH=OFF \
-	    -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
-	    -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	    -DBUILD_TESTING=OFF -DKOLVO_BUILD_BENCH=OFF -DKOLVO_DEB_HARDENING=ON
 
 # The package targets need a release we build for.
 release-known:

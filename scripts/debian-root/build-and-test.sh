@@ -66,10 +66,11 @@ source_dir=$(realpath "$here/../..")
 # The tree may belong to the user who called sudo; reading it is all git is asked to do.
 git_in_tree() { git -c safe.directory="$source_dir" -C "$source_dir" "$@"; }
 commit=$(git_in_tree rev-parse HEAD)
-version=$(sed -n 's/^project.kolvo_testclient VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
-deb_name=$("$here/../debian-release.sh" deb "$version" "$suite" "$arch")
-if [[ -n $out_dir && -n $if_stale && -f $out_dir/$deb_name && $(cat "$out_dir/commit" 2>/dev/null) == "$commit" ]]; then
-    say "$out_dir/$deb_name is of commit ${commit:0:7} already"
+# OUT_DIR/commit names the commit its package was built from, and that package's file.
+if [[ -n $out_dir && -n $if_stale && -r $out_dir/commit ]] &&
+    { read -r built_commit && read -r built_deb; } <"$out_dir/commit" &&
+    [[ $built_commit == "$commit" && -f $out_dir/$built_deb ]]; then
+    say "$out_dir/$built_deb is of commit ${commit:0:7} already"
     exit 0
 fi
 root_setup
@@ -124,11 +125,9 @@ if [[ -n $sysroot ]]; then
     build="KOLVO_SYSROOT=/sysroot KOLVO_DEBIAN_RELEASE=$suite KOLVO_TESTS=$tests WERROR=ON JOBS=$jobs \
         src/scripts/pi/cross-build.sh $arch build"
 else
-    flags='DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get'
     build="cmake -S src -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOLVO_WERROR=ON \
         -DKOLVO_DEBIAN_RELEASE=$suite -DBUILD_TESTING=$tests -DKOLVO_BUILD_BENCH=$tests \
-        -DCMAKE_CXX_FLAGS=\"\$($flags CPPFLAGS) \$($flags CXXFLAGS)\" \
-        -DCMAKE_EXE_LINKER_FLAGS=\"\$($flags LDFLAGS)\" && cmake --build build -j $jobs"
+        -DKOLVO_DEB_HARDENING=ON && cmake --build build -j $jobs"
 fi
 step 3600 "${as_builder[@]}" "cd && $build" || fail "the build failed"
 build_done=$SECONDS
@@ -156,11 +155,16 @@ if [[ -n $out_dir ]]; then
     # A native build packs here; the cross-build has packed already.
     [[ -n $sysroot ]] || step 600 "${as_builder[@]}" "cd && cd build && cpack" >/dev/null ||
         fail "cpack failed"
-    [[ -f $target$home/build/$deb_name ]] || fail "the build made no $deb_name"
+    # The build folder holds the one package its cpack made; the name carries CMake's version.
+    debs=("$target$home"/build/*.deb)
+    [[ ${#debs[@]} == 1 && -f ${debs[0]} ]] || fail "the build made no single package"
+    deb_name=${debs[0]##*/}
+    [[ $deb_name == *"+deb$("$here/../debian-release.sh" number "$suite")_$arch.deb" ]] ||
+        fail "the build made $deb_name, which is not for Debian $suite on $arch"
     mkdir -p "$out_dir"
     rm -f "$out_dir/commit"
-    cp "$target$home/build/$deb_name" "$out_dir/"
-    echo "$commit" >"$out_dir/commit"
+    cp "${debs[0]}" "$out_dir/"
+    printf '%s\n' "$commit" "$deb_name" >"$out_dir/commit"
     [[ -n ${SUDO_UID:-} ]] && chown -R "$SUDO_UID:$SUDO_GID" "$out_dir"
     say "packed $out_dir/$deb_name"
 fi

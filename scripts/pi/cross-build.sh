@@ -36,13 +36,10 @@ if [[ -f $build_dir/CMakeCache.txt ]] &&
     rm -rf "$build_dir/CMakeCache.txt" "$build_dir/CMakeFiles"
 fi
 
-flags() { DEB_HOST_ARCH=$arch DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKOLVO_WERROR="${WERROR:-OFF}" -DKOLVO_BUILD_BENCH=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/raspberry-pi.cmake" \
     -DKOLVO_DEB_ARCH="$arch" -DKOLVO_SYSROOT:PATH="$sysroot" -DKOLVO_DEBIAN_RELEASE="$release" \
-    ${KOLVO_TESTS:+-DBUILD_TESTING="$KOLVO_TESTS"} \
-    -DCMAKE_CXX_FLAGS="$(flags CPPFLAGS) $(flags CXXFLAGS)" \
-    -DCMAKE_EXE_LINKER_FLAGS="$(flags LDFLAGS)"
+    ${KOLVO_TESTS:+-DBUILD_TESTING="$KOLVO_TESTS"} -DKOLVO_DEB_HARDENING=ON
 cmake --build "$build_dir" -j "${JOBS:-$(nproc)}"
 (cd "$build_dir" && cpack)
