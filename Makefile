@@ -67,8 +67,10 @@ PKG_CHECK_PACKAGES := mmdebstrap arch-test qemu-user-static lintian appstream de
 # every build in a root of that release shares one cached root.
 ROOT_PACKAGES := $(RUN_PACKAGES) qt6-base-dev-tools dpkg-dev file \
                g++-aarch64-linux-gnu g++-arm-linux-gnueabihf qemu-user-static
-WIN_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
-               g++-mingw-w64-x86-64-posix wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
+# Qt for Windows builds with the first line alone; the programs' tests and downloads need the rest.
+WIN_QT_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
+               g++-mingw-w64-x86-64-posix
+WIN_PACKAGES := $(WIN_QT_PACKAGES) wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
                fontconfig python3 strip-nondeterminism
 SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
@@ -78,7 +80,7 @@ LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'N
 .PHONY: all run-deps deps configure build run test sanitize fuzz package format format-check lint \
         clean package-check-deps package-check $(addsuffix -package-check,$(PI_ARCHES)) \
         debian13-test root-build-deps release-known \
-        windows-deps windows windows-test shellcheck reuse \
+        windows-qt-deps windows-deps windows windows-test shellcheck reuse \
         release release-deps pi-deps $(PI_ARCHES) $(addsuffix -test,$(PI_ARCHES))
 
 all: build
@@ -193,6 +195,9 @@ $(addsuffix -package-check,$(PI_ARCHES)): %-package-check: % package-check-deps
 debian13-test: RELEASE_NAME := trixie
 debian13-test: root-build-deps
 	$(ROOT_BUILD) $(if $(filter trixie,$(HOST_RELEASE)),,-o $(dir $(DEB_FILE))) trixie $(ROOT_PACKAGES)
+
+windows-qt-deps:
+	$(call install-missing,$(WIN_QT_PACKAGES))
 
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
