@@ -34,9 +34,7 @@ qt_upstream=${qt_upstream%%-*}
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 
 # Only what the programs load: Core, Gui, Widgets, Network, Test and the Windows platform
-# plugin: no Direct2D platform plugin, JPEG or GIF reader, or TUIO touch input, each a build
-# step nothing here uses. The 6.4 Windows platform plugin does not compile with OpenGL off, nor
-# link with FreeType off (its DirectWrite font database is built with FreeType), and Debian's
+# plugin. The 6.4 Windows platform plugin does not compile with OpenGL off, and Debian's
 # source lacks the wintab header that tablet events need. The libraries carry no link time, so
 # two builds of this source give the same bytes (see SOURCE_DATE_EPOCH below for the rest).
 options=(
@@ -47,13 +45,10 @@ options=(
   -DQT_BUILD_BENCHMARKS=OFF
   -DFEATURE_system_zlib=OFF
   -DFEATURE_system_pcre2=OFF
+  -DFEATURE_system_freetype=OFF
   -DFEATURE_system_harfbuzz=OFF
   -DFEATURE_system_png=OFF
-  -DFEATURE_system_freetype=OFF
-  -DFEATURE_jpeg=OFF
-  -DFEATURE_gif=OFF
-  -DFEATURE_direct2d=OFF
-  -DFEATURE_tuiotouch=OFF
+  -DFEATURE_system_jpeg=OFF
   -DFEATURE_dbus=OFF
   -DFEATURE_sql=OFF
   -DFEATURE_printsupport=OFF
