@@ -219,13 +219,15 @@ windows-test: windows build
 pi-deps:
 	$(call install-missing,$(PI_PACKAGES))
 
-# PI_TESTS=OFF builds the programs and the package alone.
+# PI_TESTS=OFF builds the programs and the package alone; the -test targets always build the
+# suite, and `make release` never does.
 ifeq ($(IN_ROOT),)
 $(PI_ARCHES): release-known pi-deps
 	WERROR=$(WERROR) JOBS=$(JOBS) $(if $(PI_TESTS),KOLVO_TESTS=$(PI_TESTS)) scripts/pi/cross-build.sh $@ build-$@
 
 # Emulation is slower, never faster: the tests get a longer time limit, and their timing bounds
 # stay lower bounds.
+$(addsuffix -test,$(PI_ARCHES)): PI_TESTS = ON
 $(addsuffix -test,$(PI_ARCHES)): %-test: %
 	cd build-$* && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
 else
@@ -267,8 +269,8 @@ release-deps:
 # Every download of this commit in $(DIST_DIR), with SHA256SUMS: the packages of both releases
 # for each architecture, the Windows zip and installer, the sources.
 release: release-deps windows
-	$(MAKE) --no-print-directory package $(PI_ARCHES) RELEASE=$(HOST_RELEASE)
-	$(MAKE) --no-print-directory package $(PI_ARCHES) RELEASE=$(OTHER_RELEASE)
+	$(MAKE) --no-print-directory package $(PI_ARCHES) RELEASE=$(HOST_RELEASE) PI_TESTS=OFF
+	$(MAKE) --no-print-directory package $(PI_ARCHES) RELEASE=$(OTHER_RELEASE) PI_TESTS=OFF
 	scripts/release.sh $(DIST_DIR) $(WIN_DIR) $(VERSION) $(ALL_DEBS)
 
 clean:
