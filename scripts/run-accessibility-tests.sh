@@ -44,13 +44,8 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-# Waits up to 30 s until FILE has content; a process PID that ends gives up at once. A busy
-# machine may take longer than usual, which must not pass for a failed start.
-has_content_or_ended() { [[ -s $1 ]] || ! kill -0 "$2" 2>/dev/null; }
-wait_for_content() {
-    wait_until 30 has_content_or_ended "$1" "$2"
-    [[ -s $1 ]]
-}
+# Xvfb and the bus get up to 30 s to write their address: a busy machine may take longer than
+# usual, which must not pass for a failed start.
 
 if [[ ! -x $test_binary ]]; then
     echo "run-accessibility-tests: $test_binary not found; build it first (make build)" >&2
@@ -76,7 +71,7 @@ for number in $(seq 90 129); do
     Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -auth "$XAUTHORITY" \
         -displayfd 3 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
-    if wait_for_content "$work/display" "$xvfb_pid"; then
+    if wait_for_content 30 "$work/display" "$xvfb_pid"; then
         export DISPLAY=":$number"
         break
     fi
@@ -92,7 +87,7 @@ fi
 dbus-daemon --session --nofork --nopidfile --address="unix:path=$work/bus" \
     --print-address=3 3>"$work/bus-address" >"$work/bus.log" 2>&1 &
 bus_pid=$!
-if ! wait_for_content "$work/bus-address" "$bus_pid"; then
+if ! wait_for_content 30 "$work/bus-address" "$bus_pid"; then
     echo "run-accessibility-tests: the D-Bus session bus did not start" >&2
     exit 1
 fi

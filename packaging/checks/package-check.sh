@@ -30,6 +30,8 @@ root_tag="package-check"
 cache_dir=${KOLVO_PACKAGE_CHECK_CACHE:-${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/package-check}
 # shellcheck source=../../scripts/lib/debian-root.sh
 source "$(dirname "$0")/../../scripts/lib/debian-root.sh"
+# shellcheck source=../../scripts/lib/wait.sh
+source "$(dirname "$0")/../../scripts/lib/wait.sh"
 
 root_setup
 command -v dpkg-deb >/dev/null || fail "dpkg-deb is missing"
@@ -176,12 +178,8 @@ if [[ -z $emulated ]]; then
     Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     pids=("$xvfb_pid")
-    for _ in $(seq 100); do
-        [[ -s $work/display ]] && break
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    [[ -s $work/display ]] || { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
+    wait_for_content 10 "$work/display" "$xvfb_pid" ||
+        { cat "$work/xvfb.log" >&2; fail "Xvfb did not start"; }
     display=:$(head -1 "$work/display")
     chroot "$target" /usr/bin/env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME=/root \
         XDG_RUNTIME_DIR=/run/user/0 DISPLAY="$display" QT_QPA_PLATFORM=xcb \

@@ -18,6 +18,14 @@ wait_until() {
     done
 }
 
+# wait_for_content SECONDS FILE PID: FILE has content within SECONDS (0), or not (1); when the
+# process PID that is to write it ends first, this gives up at once.
+has_content_or_ended() { [[ -s $1 ]] || ! kill -0 "$2" 2>/dev/null; }
+wait_for_content() {
+    wait_until "$1" has_content_or_ended "$2" "$3"
+    [[ -s $2 ]]
+}
+
 # find_window XDOTOOL-SEARCH-ARGS...: one look; prints the id of the first window found, or
 # keeps the look's error in last_window_error. xdotool lists the windows first and then asks
 # each for its name or state: a window that is gone in between ends it with X's BadWindow,
