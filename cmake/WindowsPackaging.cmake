@@ -79,6 +79,12 @@ configure_file(/usr/share/common-licenses/LGPL-3 ${licenses}/LGPL-3.0.txt COPYON
 install(DIRECTORY ${licenses}/ DESTINATION licenses)
 
 set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_PACKAGE_NAME kolvo-testclient)
+set(CPACK_PACKAGE_VENDOR "Kolvo")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Test client for Kolvo model-railway command servers")
+set(CPACK_STRIP_FILES ON)
+# The zip's entries carry the commit's time, so two builds of one commit give the same bytes.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/ReproduciblePackages.cmake)
 set(CPACK_PACKAGE_FILE_NAME "kolvo-testclient-${PROJECT_VERSION}-win64")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Kolvo Testclient")
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "kolvo-testclient")
@@ -97,3 +103,4 @@ set(CPACK_NSIS_MUI_UNIICON "${PROJECT_SOURCE_DIR}/packaging/kolvo-testclient.ico
 set(CPACK_NSIS_INSTALLED_ICON_NAME "kolvo-testclient.exe")
 set(CPACK_KOLVO_SERVER_MENU_NAME "Kolvo Loopback-Server zum Ausprobieren")
 set(CPACK_KOLVO_COPYRIGHT "Copyright (C) 2026 Kolvo Testclient contributors, GPL-3.0-or-later")
+include(CPack)

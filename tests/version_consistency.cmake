@@ -2,9 +2,10 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Every place a user reads the version agrees with project(): the changelog's top entry, the
-# software-centre metadata's latest release, `kolvo-loopback-server --version`, the packages
-# CPack builds and, in a Windows build, the version resource.
+# Every place a user reads the version agrees with project(): the Debian changelog's top entry
+# (without its Debian revision), the software-centre metadata's latest release,
+# `kolvo-loopback-server --version` and, in a Windows build, the downloads CPack builds and the
+# version resource.
 # Run by CTest: cmake -DVERSION=... -DSOURCE_DIR=... -DBINARY_DIR=... -DSERVER=... [-DRUNNER=...]
 # [-DVERSION_RC=...] -P version_consistency.cmake
 set(failures "")
@@ -14,9 +15,9 @@ function(expect what found)
     endif()
 endfunction()
 
-file(STRINGS ${SOURCE_DIR}/packaging/changelog top LIMIT_COUNT 1)
-string(REGEX REPLACE "^kolvo-testclient \\(([^)]*)\\).*" "\\1" found "${top}")
-expect("packaging/changelog's top entry" "${found}")
+file(STRINGS ${SOURCE_DIR}/debian/changelog top LIMIT_COUNT 1)
+string(REGEX REPLACE "^kolvo-testclient \\(([^)]*)-[^)-]*\\).*" "\\1" found "${top}")
+expect("debian/changelog's top entry" "${found}")
 
 file(READ ${SOURCE_DIR}/packaging/org.kolvo.testclient.metainfo.xml metainfo)
 string(REGEX MATCH "<release version=\"([^\"]*)\"" found "${metainfo}")
@@ -31,15 +32,9 @@ if(NOT VERSION_RC)
     expect("kolvo-loopback-server --version" "${found}")
 endif()
 
-include(${BINARY_DIR}/CPackConfig.cmake)
-expect("the packages' version" "${CPACK_PACKAGE_VERSION}")
-# The Debian package adds only the release it is built for.
-if(CPACK_DEBIAN_PACKAGE_VERSION)
-    string(REGEX REPLACE "\\+deb[0-9]+$" "" found "${CPACK_DEBIAN_PACKAGE_VERSION}")
-    expect("the Debian package's version without its release" "${found}")
-endif()
-
 if(VERSION_RC)
+    include(${BINARY_DIR}/CPackConfig.cmake)
+    expect("the downloads' version" "${CPACK_PACKAGE_VERSION}")
     file(READ ${VERSION_RC} rc)
     string(REGEX MATCH "\"ProductVersion\", *\"([^\"]*)\"" found "${rc}")
     expect("the Windows version resource" "${CMAKE_MATCH_1}")
