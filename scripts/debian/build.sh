@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Builds the binary packages of one release's source package with sbuild, in a clean root of that
+# release (root.sh), for the build machine's architecture or, cross-built, for another; the
+# packages, their -dbgsym packages and sbuild's records land in OUT_DIR.
+#
+# Usage: scripts/debian/build.sh SOURCE_DIR OUT_DIR RELEASE [HOST_ARCH]
+#   SOURCE_DIR holds the source packages (source-package.sh). DEB_BUILD_PROFILES passes on.
+#   Runs as a normal user, in sbuild's unshare mode, with the subordinate ids /etc/subuid gives
+#   the user. Root has none there: for root a private mount namespace lends the build a range.
+set -euo pipefail
+
+usage="usage: $0 SOURCE_DIR OUT_DIR RELEASE [HOST_ARCH]"
+source_dir=$(cd "${1:?$usage}" && pwd)
+out=${2:?$usage}
+here=$(cd "$(dirname "$0")" && pwd)
+release=$("$here/release.sh" codename "${3:?$usage}")
+build_arch=$(dpkg --print-architecture)
+host_arch=${4:-$build_arch}
+version=$("$here/release.sh" version "$(dpkg-parsechangelog -l "$here/../../debian/changelog" -SVersion)" "$release")
+dsc=$(echo "$source_dir"/*_"$version".dsc)
+[[ -f $dsc ]] || { echo "build: no source package of $version in $source_dir" >&2; exit 1; }
+tarball=$("$here/root.sh" build "$release" "$host_arch")
+mkdir -p "$out"
+
+sbuild=(sbuild --chroot-mode=unshare --chroot="$tarball" --dist="$release" --arch="$build_arch"
+    --no-apt-upgrade --no-apt-distupgrade --no-run-lintian --no-run-piuparts --no-run-autopkgtest
+    --no-source --nolog --build-dir="$out" ${DEB_BUILD_PROFILES:+--profiles="${DEB_BUILD_PROFILES// /,}"})
+[[ $host_arch != "$build_arch" ]] && sbuild+=(--host="$host_arch")
+echo "build: $(basename "$dsc") for $host_arch in a clean $release root" >&2
+if [[ $(id -u) == 0 ]] && ! grep -q '^root:' /etc/subuid 2>/dev/null; then
+    ids=$(mktemp)
+    trap 'rm -f "$ids"' EXIT
+    echo "root:100000:65536" >"$ids"
+    unshare --mount --propagation private sh -ec \
+        'mount --bind "$1" /etc/subuid; mount --bind "$1" /etc/subgid; shift; exec "$@"' \
+        sh "$ids" "${sbuild[@]}" "$dsc"
+else
+    "${sbuild[@]}" "$dsc"
+fi

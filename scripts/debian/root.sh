@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# A clean root of a Debian release as a tarball that sbuild, autopkgtest and piuparts start from,
+# made once by mmdebstrap and cached; prints its path. A build root holds the build-essential set
+# and the package's build dependencies for the host architecture as debian/control names them,
+# which saves every build their download; a test root holds the minimal base system with apt.
+# Each is keyed by what goes into it and made anew after KOLVO_ROOT_MAX_AGE_DAYS (30).
+#
+# Usage: scripts/debian/root.sh build|test RELEASE [HOST_ARCH]
+#   The cache is ${KOLVO_CACHE_DIR:-~/.cache/kolvo-testclient}/roots; KOLVO_DEBIAN_MIRROR and
+#   KOLVO_DEBIAN_SECURITY_MIRROR name other mirrors. Runs as a normal user (mmdebstrap's unshare
+#   mode) or as root.
+set -euo pipefail
+
+kind=${1:?usage: $0 build|test RELEASE [HOST_ARCH]}
+here=$(cd "$(dirname "$0")" && pwd)
+release=$("$here/release.sh" codename "${2:?usage: $0 build|test RELEASE [HOST_ARCH]}")
+build_arch=$(dpkg --print-architecture)
+host_arch=${3:-$build_arch}
+mirror=${KOLVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+security=${KOLVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
+cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/roots
+control=$here/../../debian/control
+
+options=(--variant=minbase --include=apt)
+if [[ $kind == build ]]; then
+    # apt resolves the build dependencies from debian/control itself, as sbuild will.
+    # shellcheck disable=SC2016 # mmdebstrap gives the hook the root's path as $1.
+    options=(--variant=buildd --include=fakeroot --customize-hook='mkdir "$1/tmp/src"'
+        --customize-hook="copy-in $(dirname "$control") /tmp/src")
+    build_dep=(apt-get build-dep -y -q)
+    if [[ $host_arch != "$build_arch" ]]; then
+        options+=(--architectures="$build_arch,$host_arch" --include="crossbuild-essential-$host_arch")
+        build_dep+=(--host-architecture="$host_arch" -P 'cross,nocheck')
+    fi
+    options+=(--chrooted-customize-hook="${build_dep[*]} /tmp/src && rm -rf /tmp/src")
+elif [[ $kind != test ]]; then
+    echo "root: build or test, not '$kind'" >&2
+    exit 2
+fi
+
+key=$({ printf '%s\n' 1 "$mirror" "$security" "${options[@]}"
+        if [[ $kind == build ]]; then cat "$control"; fi; } | sha256sum | cut -c1-12)
+name=$release-$kind-$host_arch
+tarball=$cache/$name-$key.tar.zst
+mkdir -p "$cache"
+exec 9>"$cache/$name.lock"
+flock 9
+if [[ -f $tarball ]] && (( $(date +%s) - $(stat -c %Y "$tarball") < ${KOLVO_ROOT_MAX_AGE_DAYS:-30} * 86400 )); then
+    echo "$tarball"
+    exit 0
+fi
+echo "root: making the $kind root of $release for $host_arch (about a minute)" >&2
+rm -f "$cache/$name"-*.tar.zst
+if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball%.tar.zst}.new.tar.zst" \
+    "deb $mirror $release main" "deb $mirror $release-updates main" \
+    "deb $security $release-security main" >"$cache/$name.log" 2>&1; then
+    tail -30 "$cache/$name.log" >&2
+    echo "root: mmdebstrap failed; its whole output is in $cache/$name.log" >&2
+    exit 1
+fi
+mv "${tarball%.tar.zst}.new.tar.zst" "$tarball"
+echo "$tarball"
