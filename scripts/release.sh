@@ -5,29 +5,29 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # Collects every download of the checked-out commit in one folder, with SHA256SUMS: the Debian
-# packages (Debian 12 and 13, each for amd64 and the Raspberry Pi's arm64 and armhf), the Windows
-# zip and installer, a source archive of the commit, and the exact Qt source the Windows
-# libraries were built from.
-# Usage: scripts/release.sh DIST_DIR WINDOWS_BUILD_DIR VERSION PACKAGE.deb...
+# source packages, the binary packages with their -dbgsym packages (Debian 12 and 13, each for
+# amd64 and the Raspberry Pi's arm64 and armhf), the Windows zip and installer, and the exact Qt
+# source the Windows libraries were built from. sbuild's records (.buildinfo, .changes) carry the
+# build's date and place and stay out.
+# Usage: scripts/release.sh DIST_DIR WINDOWS_BUILD_DIR DEB_DIR
 set -euo pipefail
 
-usage="usage: $0 DIST_DIR WINDOWS_BUILD_DIR VERSION PACKAGE.deb..."
+usage="usage: $0 DIST_DIR WINDOWS_BUILD_DIR DEB_DIR"
 dist=${1:?$usage}
 win=${2:?$usage}
-version=${3:?$usage}
-shift 3
-debs=("$@")
-((${#debs[@]})) || { echo "$usage" >&2; exit 2; }
+deb_dir=${3:?$usage}
 root=$(cd "$(dirname "$0")/.." && pwd)
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
+version=$(sed -n 's/^project.kolvo_testclient VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 
 fail() {
     echo "release: $*" >&2
     exit 1
 }
-for deb in "${debs[@]}"; do
-    [ -f "$deb" ] || fail "no $deb; run 'make package arm64 armhf' with RELEASE set to its release"
-done
+mapfile -t debian < <(find "$deb_dir" -name '*.deb' -o -name '*.dsc' -o -name '*.tar.xz' | LC_ALL=C sort)
+debs=$(printf '%s\n' "${debian[@]}" | grep -c '\.deb$' || true)
+# Every release and architecture, each with its -dbgsym package.
+((debs == 12)) || fail "$deb_dir holds $debs packages, not 12; run 'make packages'"
 zip="$win/kolvo-testclient-$version-win64.zip"
 installer="$win/kolvo-testclient-$version-win64.exe"
 for download in "$zip" "$installer"; do
@@ -36,16 +36,11 @@ done
 qt_source=$(sed -n 's/^KOLVO_QT_SOURCE:PATH=//p' "$win/CMakeCache.txt")
 [ -d "$qt_source" ] || fail "the Qt source folder named in $win/CMakeCache.txt is missing"
 [ -z "$(git -C "$root" status --porcelain --untracked-files=no)" ] ||
-    echo "release: note: the work tree has changes; the source archive holds the commit only" >&2
+    echo "release: note: the work tree has changes; the source packages hold the commit only" >&2
 
 # Only files this script writes are replaced; anything else in the folder stays.
 mkdir -p "$dist"
-cp "${debs[@]}" "$zip" "$installer" "$dist/"
-
-# The commit as it is, under a top folder that carries the version; git stamps every member
-# with the commit's time.
-git -C "$root" archive --format=tar --prefix="kolvo-testclient-$version/" HEAD |
-    gzip -9n >"$dist/kolvo-testclient-$version.tar.gz"
+cp "${debian[@]}" "$zip" "$installer" "$dist/"
 
 # Debian's Qt source package as apt fetched it, with our toolchain file and configure options:
 # everything needed to build the Windows libraries anew. The notes in the downloads' licenses
@@ -64,8 +59,8 @@ tar --sort=name --mtime="@$epoch" --owner=0 --group=0 --numeric-owner --mode=go-
     -C "$staging" -cf "$dist/$qt_archive" "$(basename "$top")"
 
 files=()
-for deb in "${debs[@]}"; do files+=("$(basename "$deb")"); done
-files+=("$(basename "$zip")" "$(basename "$installer")" "kolvo-testclient-$version.tar.gz" "$qt_archive")
+for file in "${debian[@]}"; do files+=("$(basename "$file")"); done
+files+=("$(basename "$zip")" "$(basename "$installer")" "$qt_archive")
 (cd "$dist" && sha256sum "${files[@]}" >SHA256SUMS && sha256sum --quiet -c SHA256SUMS)
 echo "release: $dist holds, checked against SHA256SUMS:"
 for file in "${files[@]}" SHA256SUMS; do

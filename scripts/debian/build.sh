@@ -6,12 +6,11 @@
 
 # Builds the binary packages of one release's source package with sbuild, in a clean root of that
 # release (root.sh), for the build machine's architecture or, cross-built, for another; the
-# packages, their -dbgsym packages and sbuild's records land in OUT_DIR.
+# packages, their -dbgsym packages, sbuild's records and its log land in OUT_DIR.
 #
 # Usage: scripts/debian/build.sh SOURCE_DIR OUT_DIR RELEASE [HOST_ARCH]
 #   SOURCE_DIR holds the source packages (source-package.sh). DEB_BUILD_PROFILES passes on.
-#   Runs as a normal user, in sbuild's unshare mode, with the subordinate ids /etc/subuid gives
-#   the user. Root has none there: for root a private mount namespace lends the build a range.
+#   Runs as a normal user or as root, in sbuild's unshare mode.
 set -euo pipefail
 
 usage="usage: $0 SOURCE_DIR OUT_DIR RELEASE [HOST_ARCH]"
@@ -27,18 +26,15 @@ dsc=$(echo "$source_dir"/*_"$version".dsc)
 tarball=$("$here/root.sh" build "$release" "$host_arch")
 mkdir -p "$out"
 
-sbuild=(sbuild --chroot-mode=unshare --chroot="$tarball" --dist="$release" --arch="$build_arch"
+sbuild=(sbuild --chroot-mode=unshare --chroot="$tarball" --dist="$release" --build="$build_arch" --host="$host_arch"
     --no-apt-upgrade --no-apt-distupgrade --no-run-lintian --no-run-piuparts --no-run-autopkgtest
     --no-source --nolog --build-dir="$out" ${DEB_BUILD_PROFILES:+--profiles="${DEB_BUILD_PROFILES// /,}"})
-[[ $host_arch != "$build_arch" ]] && sbuild+=(--host="$host_arch")
-echo "build: $(basename "$dsc") for $host_arch in a clean $release root" >&2
-if [[ $(id -u) == 0 ]] && ! grep -q '^root:' /etc/subuid 2>/dev/null; then
-    ids=$(mktemp)
-    trap 'rm -f "$ids"' EXIT
-    echo "root:100000:65536" >"$ids"
-    unshare --mount --propagation private sh -ec \
-        'mount --bind "$1" /etc/subuid; mount --bind "$1" /etc/subgid; shift; exec "$@"' \
-        sh "$ids" "${sbuild[@]}" "$dsc"
-else
-    "${sbuild[@]}" "$dsc"
+log=$out/sbuild.log
+echo "build: $(basename "$dsc") for $host_arch in a clean $release root; the log is $log" >&2
+if ! "$here/with-subids.sh" "${sbuild[@]}" "$dsc" >"$log" 2>&1; then
+    tail -60 "$log" >&2
+    echo "build: FAILED; the whole log is $log" >&2
+    exit 1
 fi
+# The suite's and the build's last words.
+grep -E 'tests passed|tests failed|^Build-Time:|^Status:' "$log" | sed 's/^/build:   /' >&2

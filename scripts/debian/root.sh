@@ -7,7 +7,7 @@
 # A clean root of a Debian release as a tarball that sbuild, autopkgtest and piuparts start from,
 # made once by mmdebstrap and cached; prints its path. A build root holds the build-essential set
 # and the package's build dependencies for the host architecture as debian/control names them,
-# which saves every build their download; a test root holds the minimal base system with apt.
+# the suite's included, which saves every build their download; a test root holds the minimal base system with apt.
 # Each is keyed by what goes into it and made anew after KOLVO_ROOT_MAX_AGE_DAYS (30).
 #
 # Usage: scripts/debian/root.sh build|test RELEASE [HOST_ARCH]
@@ -28,14 +28,15 @@ control=$here/../../debian/control
 
 options=(--variant=minbase --include=apt)
 if [[ $kind == build ]]; then
-    # apt resolves the build dependencies from debian/control itself, as sbuild will.
+    # apt resolves the build dependencies from debian/control itself, as sbuild will. apt-utils
+    # brings the release's own solver, which sbuild's cross resolver calls.
     # shellcheck disable=SC2016 # mmdebstrap gives the hook the root's path as $1.
-    options=(--variant=buildd --include=fakeroot --customize-hook='mkdir "$1/tmp/src"'
+    options=(--variant=buildd '--include=fakeroot,apt-utils' --customize-hook='mkdir "$1/tmp/src"'
         --customize-hook="copy-in $(dirname "$control") /tmp/src")
     build_dep=(apt-get build-dep -y -q)
     if [[ $host_arch != "$build_arch" ]]; then
         options+=(--architectures="$build_arch,$host_arch" --include="crossbuild-essential-$host_arch")
-        build_dep+=(--host-architecture="$host_arch" -P 'cross,nocheck')
+        build_dep+=(--host-architecture="$host_arch" -P cross)
     fi
     options+=(--chrooted-customize-hook="${build_dep[*]} /tmp/src && rm -rf /tmp/src")
 elif [[ $kind != test ]]; then
@@ -46,7 +47,8 @@ fi
 key=$({ printf '%s\n' 1 "$mirror" "$security" "${options[@]}"
         if [[ $kind == build ]]; then cat "$control"; fi; } | sha256sum | cut -c1-12)
 name=$release-$kind-$host_arch
-tarball=$cache/$name-$key.tar.zst
+# piuparts reads gzip alone.
+tarball=$cache/$name-$key.tar.$([[ $kind == test ]] && echo gz || echo zst)
 mkdir -p "$cache"
 exec 9>"$cache/$name.lock"
 flock 9
@@ -55,13 +57,14 @@ if [[ -f $tarball ]] && (( $(date +%s) - $(stat -c %Y "$tarball") < ${KOLVO_ROOT
     exit 0
 fi
 echo "root: making the $kind root of $release for $host_arch (about a minute)" >&2
-rm -f "$cache/$name"-*.tar.zst
-if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball%.tar.zst}.new.tar.zst" \
+# Roots of earlier contents, made over a day ago.
+find "$cache" -maxdepth 1 -name "$name-*.tar.*" -mtime +0 -delete
+if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" \
     "deb $mirror $release main" "deb $mirror $release-updates main" \
     "deb $security $release-security main" >"$cache/$name.log" 2>&1; then
     tail -30 "$cache/$name.log" >&2
     echo "root: mmdebstrap failed; its whole output is in $cache/$name.log" >&2
     exit 1
 fi
-mv "${tarball%.tar.zst}.new.tar.zst" "$tarball"
+mv "${tarball/.tar./.new.tar.}" "$tarball"
 echo "$tarball"

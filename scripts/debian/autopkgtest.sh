@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# Runs the source package's autopkgtest against one release's built package for one
+# architecture, in a clean root of that release and architecture (autopkgtest's unshare
+# backend). A foreign architecture's root runs under qemu-user, registered with binfmt_misc
+# (binfmt.sh).
+#
+# Usage: scripts/debian/autopkgtest.sh DEB_DIR RELEASE ARCH
+set -euo pipefail
+
+usage="usage: $0 DEB_DIR RELEASE ARCH"
+deb_dir=${1:?$usage}
+here=$(cd "$(dirname "$0")" && pwd)
+release=$("$here/release.sh" codename "${2:?$usage}")
+arch=${3:?$usage}
+version=$("$here/release.sh" version "$(dpkg-parsechangelog -l "$here/../../debian/changelog" -SVersion)" "$release")
+dsc=$deb_dir/source/kolvo-testclient_$version.dsc
+deb=$deb_dir/$2-$arch/kolvo-testclient_${version}_$arch.deb
+for file in "$dsc" "$deb"; do
+    [[ -f $file ]] || { echo "autopkgtest: no $file; run 'make packages'" >&2; exit 1; }
+done
+tarball=$("$here/root.sh" test "$release" "$arch")
+out=$deb_dir/$2-$arch/autopkgtest
+rm -rf "$out"
+echo "autopkgtest: $(basename "$deb") in a clean $release root for $arch" >&2
+"$here/with-subids.sh" autopkgtest --no-built-binaries --output-dir="$out" "$deb" "$dsc" -- \
+    unshare --release "$release" --arch "$arch" --tarball "$tarball"

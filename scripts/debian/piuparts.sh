@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+#
+# SPDX-License-Identifier: GPL-3.0-or-later
+
+# piuparts over the build machine's architecture's packages: each installs into and purges from
+# a clean root of its release, and a Debian 12 root that holds our 12 package, upgraded to
+# Debian 13, takes our 13 package in its place. piuparts needs root; it alone runs through sudo
+# when a normal user calls this, and the roots come from the user's cache.
+#
+# Usage: scripts/debian/piuparts.sh DEB_DIR
+set -euo pipefail
+
+deb_dir=$(cd "${1:?usage: $0 DEB_DIR}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+arch=$(dpkg --print-architecture)
+mirror=${KOLVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+version=$(dpkg-parsechangelog -l "$here/../../debian/changelog" -SVersion)
+sudo=$([[ $(id -u) == 0 ]] || echo sudo)
+package() {
+    local deb
+    deb=$deb_dir/$1-$arch/kolvo-testclient_$("$here/release.sh" version "$version" "$1")_$arch.deb
+    [[ -f $deb ]] || { echo "piuparts: no $deb; run 'make packages'" >&2; exit 1; }
+    echo "$deb"
+}
+piuparts=(piuparts --mirror="$mirror" --warn-on-debsums-errors)
+
+for release in 12 13; do
+    echo "piuparts: installing and purging $(basename "$(package $release)")" >&2
+    $sudo "${piuparts[@]}" --basetgz="$("$here/root.sh" test $release)" \
+        --distribution="$("$here/release.sh" codename $release)" "$(package $release)"
+done
+
+# The 12 package comes from a repository of its own, as from our downloads' apt source.
+repo=$(mktemp -d)
+trap 'rm -rf "$repo"' EXIT
+cp "$(package 12)" "$repo/"
+(cd "$repo" && dpkg-scanpackages --multiversion . >Packages)
+chmod -R a+rX "$repo"
+echo "piuparts: upgrading from Debian 12 with $(basename "$(package 12)") to 13 and $(basename "$(package 13)")" >&2
+$sudo "${piuparts[@]}" --basetgz="$("$here/root.sh" test 12)" --distribution=bookworm \
+    --distribution=trixie --bindmount="$repo" --testdebs-repo="deb [trusted=yes] file://$repo ./" \
+    "$(package 13)"
