@@ -31,12 +31,12 @@ export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 BUILT_PACKAGES = $(foreach r,$(RELEASES),$(foreach a,$(ARCHES),$(DEB_DIR)/$(r)-$(a)/built))
 
-# `make run` needs only the compiler and Qt (libgl-dev for Qt's CMake files, the font the layout
-# is measured in); the plain suite builds with the same. Everything else serves the other
-# targets: clang for the fuzzers, sanitizers and the tools, Xvfb and AT-SPI for the screen-reader
-# rows. debian/control's Build-Depends are the same list for the packages.
-RUN_PACKAGES := cmake ninja-build g++ make qt6-base-dev libgl-dev fonts-liberation
-PACKAGES    := $(RUN_PACKAGES) clang clang-format clang-tidy libclang-rt-dev \
+# `make run` and the plain suite need what debian/control's Build-Depends name (CMake, Qt, the
+# font the layout is measured in): apt-get build-dep installs them, after the compiler and
+# dpkg-dev, which checks them. Everything else serves the other targets: clang for the fuzzers,
+# sanitizers and the tools, Xvfb and AT-SPI for the screen-reader rows.
+RUN_PACKAGES := g++ make dpkg-dev
+PACKAGES    := clang clang-format clang-tidy libclang-rt-dev \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils
 # sbuild in unshare mode builds as a normal user; qemu-user runs the Raspberry Pi suites.
 DEB_PACKAGES := sbuild mmdebstrap uidmap dpkg-dev devscripts qemu-user-static
@@ -53,7 +53,7 @@ LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'N
 
 .PHONY: all help run-deps deps build run test sanitize fuzz format format-check lint shellcheck \
         reuse clean deb-deps source-package packages package-check windows-qt-deps \
-        windows-deps windows windows-test release
+        windows-deps windows windows-test release FORCE
 
 all: build
 
@@ -85,8 +85,11 @@ endef
 
 run-deps:
 	$(call install-missing,$(RUN_PACKAGES))
+	@dpkg-checkbuilddeps 2>/dev/null || { echo "Installing the build dependencies"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get build-dep -y -qq --no-install-recommends ./; }
 
-deps:
+deps: run-deps
 	$(call install-missing,$(PACKAGES))
 
 build: deps ## build the programs, the suite and the benchmarks in build/
@@ -125,7 +128,10 @@ deb-deps:
 	$(call install-missing,$(DEB_PACKAGES))
 
 # The committed tree's source packages; a new commit makes them anew.
-$(DEB_DIR)/source/built: .git/index debian/changelog | deb-deps
+$(DEB_DIR)/commit: FORCE
+	@mkdir -p $(@D); git rev-parse HEAD | cmp -s - $@ || git rev-parse HEAD >$@
+
+$(DEB_DIR)/source/built: $(DEB_DIR)/commit | deb-deps
 	rm -rf $(DEB_DIR)/source
 	scripts/debian/source-package.sh $(DEB_DIR)/source
 	touch $@

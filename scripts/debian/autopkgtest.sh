@@ -7,7 +7,7 @@
 # Runs the source package's autopkgtest against one release's built package for one
 # architecture, in a clean root of that release and architecture (autopkgtest's unshare
 # backend). A foreign architecture's root runs under qemu-user, registered with binfmt_misc
-# (binfmt.sh).
+# (binfmt.sh). The root's package lists are brought up to date first: the cached root keeps none.
 #
 # Usage: scripts/debian/autopkgtest.sh DEB_DIR RELEASE ARCH
 set -euo pipefail
@@ -27,5 +27,5 @@ tarball=$("$here/root.sh" test "$release" "$arch")
 out=$deb_dir/$2-$arch/autopkgtest
 rm -rf "$out"
 echo "autopkgtest: $(basename "$deb") in a clean $release root for $arch" >&2
-"$here/with-subids.sh" autopkgtest --no-built-binaries --output-dir="$out" "$deb" "$dsc" -- \
+"$here/with-subids.sh" autopkgtest --apt-upgrade --no-built-binaries --output-dir="$out" "$deb" "$dsc" -- \
     unshare --release "$release" --arch "$arch" --tarball "$tarball"
