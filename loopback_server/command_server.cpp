@@ -4,6 +4,7 @@
 
 #include "command_server.h"
 
+#include "connection_socket.h"
 #include "server_connection.h"
 #include "server_listener.h"
 
@@ -23,7 +24,7 @@ bool CommandServer::listen(const QHostAddress& address, quint16 port)
     m_errorString = listening ? QString() : m_listener->errorString();
     if (listening) {
         // Accepted sockets inherit it, so even bytes sent before we accept carry a stamp.
-        ServerConnection::stampArrivals(m_listener->socketDescriptor());
+        ConnectionSocket::stampArrivals(m_listener->socketDescriptor());
     }
     return listening;
 }

@@ -10,14 +10,8 @@
 
 class QSocketNotifier;
 
-// One accepted client socket on the peer's thread, read and written through the descriptor.
-//
-// On Linux each read comes with the time the kernel queued its last byte (SO_TIMESTAMPNS),
-// converted to the monotonic clock. That is when the bytes arrived, however late this thread
-// got to run: on a loaded machine the thread may wake milliseconds after the first line of a
-// pulse and at once after the second, and stamps taken at read time would make the pulse look
-// short. Windows keeps no receive time for TCP, so there a read is stamped when this thread
-// takes it, which is as early as the peer's own thread can see it.
+// One accepted client socket on the server's thread, read and written through the descriptor,
+// each read stamped with its arrival (see ConnectionSocket).
 class ServerConnection : public QObject
 {
     Q_OBJECT
@@ -28,10 +22,6 @@ public:
     ~ServerConnection() override;
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
-
-    // Asks the system to stamp what arrives on a listening socket's connections from the
-    // first byte on, even before they are accepted. Does nothing where there are no stamps.
-    static void stampArrivals(qintptr listeningDescriptor);
 
     [[nodiscard]] QString peer() const { return m_peer; }
     [[nodiscard]] bool isOpen() const { return m_descriptor != NoDescriptor; }
