@@ -40,23 +40,35 @@ void CommandServer::setAnswering(Answering answering)
     m_responder.setSilentSet(answering == Answering::SrcpSilentSet);
 }
 
+void CommandServer::stopListening()
+{
+    if (m_listener) {
+        m_listener->close();
+    }
+}
+
 bool CommandServer::setContact(const SrcpResponder::ContactSetting& setting)
 {
     return m_responder.setContact(setting);
 }
 
+ClientConnection* CommandServer::makeConnection(qintptr descriptor)
+{
+    return new ServerConnection(descriptor, this);
+}
+
 void CommandServer::accept(qintptr descriptor)
 {
     const int id = ++m_lastConnectionId;
-    auto* connection = new ServerConnection(descriptor, this);
+    ClientConnection* connection = makeConnection(descriptor);
     Client& client = m_clients[id];
     client.connection = connection;
-    connect(connection, &ServerConnection::received, this,
+    connect(connection, &ClientConnection::received, this,
             [this, id](const QByteArray& chunk, qint64 arrivalNs) {
                 handleChunk(id, chunk, arrivalNs);
             });
     connect(
-        connection, &ServerConnection::closed, this, [this, id] { forget(id); },
+        connection, &ClientConnection::closed, this, [this, id] { forget(id); },
         Qt::QueuedConnection);
     Q_EMIT clientConnected(id, connection->peer());
     if (m_welcome) {

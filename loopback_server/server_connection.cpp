@@ -12,7 +12,7 @@
 #include <algorithm>
 
 ServerConnection::ServerConnection(qintptr descriptor, QObject* parent)
-    : QObject(parent), m_descriptor(descriptor),
+    : ClientConnection(parent), m_descriptor(descriptor),
       m_peer(ConnectionSocket::peerOf(descriptor))
 {
     // Before the notifiers: Winsock refuses the switch once a notifier watches the socket.

@@ -4,15 +4,13 @@
 
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
-#include <QString>
+#include "client_connection.h"
 
 class QSocketNotifier;
 
 // One accepted client socket on the server's thread, read and written through the descriptor,
 // each read stamped with its arrival (see ConnectionSocket).
-class ServerConnection : public QObject
+class ServerConnection : public ClientConnection
 {
     Q_OBJECT
 
@@ -23,21 +21,14 @@ public:
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
-    [[nodiscard]] QString peer() const { return m_peer; }
+    [[nodiscard]] QString peer() const override { return m_peer; }
+    [[nodiscard]] qint64 unsentBytes() const override { return m_unsent.size(); }
     [[nodiscard]] bool isOpen() const { return m_descriptor != NoDescriptor; }
-    [[nodiscard]] qint64 unsentBytes() const { return m_unsent.size(); }
 
-    void write(const QByteArray& bytes);
-    // Closes now; what the kernel has not taken yet is dropped.
-    void abort();
-
-Q_SIGNALS:
-    void received(const QByteArray& bytes, qint64 arrivalNs);
-    void closed();
+    void write(const QByteArray& bytes) override;
+    void abort() override;
 
 private:
-    friend class CommandServerAccess; // tests/support: pauses reading, closes gracefully
-
     static constexpr qintptr NoDescriptor = -1;
 
     void readAvailable();
