@@ -17,9 +17,10 @@ class ClientConnection;
 class ServerListener;
 
 // The engine of kolvo-loopback-server: the listening socket, the client connections, their
-// line readers and the one layout state they share. It answers each line as it arrives and
-// reports every line with the time the kernel queued its last byte (see ConnectionSocket), so
-// the printed gap between two lines is the gap on the wire even when this thread runs late.
+// line readers and the one layout state they share. It greets every connection, answers each
+// line as it arrives and reports every line with the time the kernel queued its last byte (see
+// ConnectionSocket), so the printed gap between two lines is the gap on the wire even when this
+// thread runs late.
 class CommandServer : public QObject
 {
     Q_OBJECT
@@ -37,11 +38,11 @@ public:
     [[nodiscard]] quint16 serverPort() const;
     [[nodiscard]] QString errorString() const { return m_errorString; }
 
-    // None answers nothing; Srcp answers every line (an INFO line per
-    // command, "INFO -2" for anything it cannot parse); SrcpSilentSet answers nothing to SET,
-    // like a strict 0.7 command port.
+    // Srcp, the default, answers every line (an INFO line per command, "INFO -2" for anything
+    // it cannot parse); SrcpSilentSet answers nothing to SET, like a strict 0.7 command port;
+    // None answers nothing.
     void setAnswering(Answering answering);
-    // Greets every new connection.
+    // Whether every new connection is greeted first, as it is by default.
     void setWelcome(bool welcome) { m_welcome = welcome; }
     // Closes or opens a feedback contact for "GET FB S88".
     [[nodiscard]] bool setContact(const SrcpResponder::ContactSetting& setting);
@@ -82,6 +83,6 @@ private:
     std::map<int, Client> m_clients;
     int m_lastConnectionId = 0;
     SrcpResponder m_responder;
-    bool m_answering = false;
-    bool m_welcome = false;
+    bool m_answering = true;
+    bool m_welcome = true;
 };
