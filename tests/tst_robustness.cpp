@@ -480,12 +480,15 @@ private Q_SLOTS:
         }
         std::atomic<qint64> onLineArrivedNs = 0;
         std::atomic<qint64> closedNs = 0;
+        std::atomic<bool> offLineCameFirst = false;
         QByteArray onLineReceived;
         ScriptedServer server(2, [&](const ScriptedServer& s, QTcpSocket& connection, int index) {
             if (index == 0) {
+                // Closed as soon as the on-line is in, while the window holds its pulse: unless
+                // this thread ran so late that the off-line has come as well.
                 onLineReceived = s.readLine(connection);
                 onLineArrivedNs = RecordingPeer::monotonicNs();
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                offLineCameFirst = onLineReceived.count('\n') > 1 || connection.waitForReadyRead(0);
                 if (ending == ServerEnding::Reset) {
                     resetOnClose(connection);
                 }
@@ -514,9 +517,11 @@ private Q_SLOTS:
         QTRY_COMPARE(w.log().size(), 2 + pulseLines.size());
         QCOMPARE(w.log().mid(2), pulseLines);
         QTRY_VERIFY(closedNs.load() != 0);
+        if (offLineCameFirst || closedNs - onLineArrivedNs >= TurnoutPulseMicroseconds * 1000) {
+            QSKIP("The server's thread ran too late to close during the pulse: the machine is too "
+                  "busy for this check.");
+        }
         QCOMPARE(onLineReceived, QByteArray("SET GA M 1 0 1 -1\r\n"));
-        QVERIFY2(closedNs - onLineArrivedNs < TurnoutPulseMicroseconds * 1000,
-                 "the close came after the pulse had ended: machine too busy for this check");
 
         QTRY_COMPARE(w.shownMessages.size(), 1);
         QVERIFY2(w.shownMessages.first().contains(QStringLiteral("beendet")),
