@@ -9,20 +9,17 @@
 set -euo pipefail
 
 release=${1:?usage: $0 SOURCE_DIR}/scripts/debian-release.sh
+# shellcheck source=support/shell_checks.sh
+source "$1/tests/support/shell_checks.sh"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
-passed=0 failed=0
+# check WHAT WANT COMMAND [ARG...]: what COMMAND prints, "<failed>" where it fails.
 check() {
     local what=$1 want=$2 got
     shift 2
     got=$("$@" 2>/dev/null) || got="<failed>"
-    if [[ $got == "$want" ]]; then
-        passed=$((passed + 1))
-    else
-        printf 'FAIL: %s\n  want: %s\n  got:  %s\n' "$what" "$want" "$got"
-        failed=$((failed + 1))
-    fi
+    expect "$what" "$want" "$got"
 }
 os_release() { printf '%s\n' "$@" >"$dir/os-release"; }
 
@@ -56,5 +53,4 @@ if command -v dpkg >/dev/null; then
     done
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+report

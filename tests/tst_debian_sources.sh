@@ -11,6 +11,8 @@ set -euo pipefail
 cache_dir=/nonexistent
 # shellcheck source=../scripts/lib/debian-root.sh
 source "${1:?usage: $0 SOURCE_DIR}/scripts/lib/debian-root.sh"
+# shellcheck source=support/shell_checks.sh
+source "$1/tests/support/shell_checks.sh"
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 
@@ -36,15 +38,6 @@ deb [arch=amd64 signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http:/
 deb http://mirror.example/debian bookworm main
 EOF
 
-failed=0
-expect() {
-    local what=$1 want=$2 got=$3
-    if [[ $got != "$want" ]]; then
-        printf 'FAIL: %s\n  want: %s\n  got:  %s\n' "$what" "${want//$'\n'/ | }" "${got//$'\n'/ | }"
-        failed=1
-    fi
-}
-
 host=$(host_sources "$dir/debian.sources" "$dir/sources.list")
 expect "enabled binary sources of both files" "http://mirror.example/debian bookworm
 http://mirror.example/debian bookworm-updates
@@ -68,5 +61,4 @@ http://other.example/debian trixie")"
 expect "no release at all gives nothing" "" \
     "$(suite_sources trixie <<<"http://mirror.example/debian bookworm-backports")"
 
-((failed == 0)) && echo "5 passed, 0 failed"
-exit "$failed"
+report
