@@ -18,10 +18,10 @@ public:
 
     void append(const QString& entry);
 
-    // Puts entries still waiting for the next event-loop turn into the view now.
+private:
+    // Puts the entries gathered since the last turn of the event loop into the view.
     void showPendingEntries();
 
-private:
     // An empty entry shows nothing, yet the next one still starts a line of its own.
     bool m_hasEntries = false;
     // Text for the view, gathered until the event loop runs again.

@@ -4,6 +4,7 @@
 
 #include "command_server.h"
 
+#include "connection_socket.h"
 #include "server_connection.h"
 #include "server_listener.h"
 
@@ -23,7 +24,7 @@ bool CommandServer::listen(const QHostAddress& address, quint16 port)
     m_errorString = listening ? QString() : m_listener->errorString();
     if (listening) {
         // Accepted sockets inherit it, so even bytes sent before we accept carry a stamp.
-        ServerConnection::stampArrivals(m_listener->socketDescriptor());
+        ConnectionSocket::stampArrivals(m_listener->socketDescriptor());
     }
     return listening;
 }
@@ -39,23 +40,35 @@ void CommandServer::setAnswering(Answering answering)
     m_responder.setSilentSet(answering == Answering::SrcpSilentSet);
 }
 
+void CommandServer::stopListening()
+{
+    if (m_listener) {
+        m_listener->close();
+    }
+}
+
 bool CommandServer::setContact(const SrcpResponder::ContactSetting& setting)
 {
     return m_responder.setContact(setting);
 }
 
+ClientConnection* CommandServer::makeConnection(qintptr descriptor)
+{
+    return new ServerConnection(descriptor, this);
+}
+
 void CommandServer::accept(qintptr descriptor)
 {
     const int id = ++m_lastConnectionId;
-    auto* connection = new ServerConnection(descriptor, this);
+    ClientConnection* connection = makeConnection(descriptor);
     Client& client = m_clients[id];
     client.connection = connection;
-    connect(connection, &ServerConnection::received, this,
+    connect(connection, &ClientConnection::received, this,
             [this, id](const QByteArray& chunk, qint64 arrivalNs) {
                 handleChunk(id, chunk, arrivalNs);
             });
     connect(
-        connection, &ServerConnection::closed, this, [this, id] { forget(id); },
+        connection, &ClientConnection::closed, this, [this, id] { forget(id); },
         Qt::QueuedConnection);
     Q_EMIT clientConnected(id, connection->peer());
     if (m_welcome) {

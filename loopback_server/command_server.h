@@ -13,13 +13,14 @@
 
 #include <map>
 
-class ServerConnection;
+class ClientConnection;
 class ServerListener;
 
 // The engine of kolvo-loopback-server: the listening socket, the client connections, their
-// line readers and the one layout state they share. It answers each line as it arrives and
-// reports every line with the time the kernel queued its last byte (see ServerConnection), so
-// the printed gap between two lines is the gap on the wire even when this thread runs late.
+// line readers and the one layout state they share. It greets every connection, answers each
+// line as it arrives and reports every line with the time the kernel queued its last byte (see
+// ConnectionSocket), so the printed gap between two lines is the gap on the wire even when this
+// thread runs late.
 class CommandServer : public QObject
 {
     Q_OBJECT
@@ -37,11 +38,11 @@ public:
     [[nodiscard]] quint16 serverPort() const;
     [[nodiscard]] QString errorString() const { return m_errorString; }
 
-    // None answers nothing; Srcp answers every line (an INFO line per
-    // command, "INFO -2" for anything it cannot parse); SrcpSilentSet answers nothing to SET,
-    // like a strict 0.7 command port.
+    // Srcp, the default, answers every line (an INFO line per command, "INFO -2" for anything
+    // it cannot parse); SrcpSilentSet answers nothing to SET, like a strict 0.7 command port;
+    // None answers nothing.
     void setAnswering(Answering answering);
-    // Greets every new connection.
+    // Whether every new connection is greeted first, as it is by default.
     void setWelcome(bool welcome) { m_welcome = welcome; }
     // Closes or opens a feedback contact for "GET FB S88".
     [[nodiscard]] bool setContact(const SrcpResponder::ContactSetting& setting);
@@ -49,16 +50,25 @@ public:
 Q_SIGNALS:
     void clientConnected(int connectionId, const QString& peer);
     void clientDisconnected(int connectionId);
+    // Before the line's answer is written: a receiver on this thread has the line before the
+    // client can have the answer.
     void lineReceived(const QByteArray& bytes, qint64 arrivalNs, int connectionId,
                       const QString& peer);
     void lineTooLong(int connectionId);
 
-private:
-    friend class CommandServerAccess; // tests/support: the recording peer drives connections
+protected:
+    // The connection for a socket just accepted, which clientConnected reports right after; it
+    // takes over the descriptor and has this server as its parent. The shipped server's is a
+    // ServerConnection. A test peer hands out sockets of its own here, to fail in ways the
+    // shipped server never does.
+    [[nodiscard]] virtual ClientConnection* makeConnection(qintptr descriptor);
+    // Closes the listening socket: a later connect is refused while open connections go on.
+    void stopListening();
 
+private:
     struct Client
     {
-        ServerConnection* connection = nullptr;
+        ClientConnection* connection = nullptr;
         LineReader reader;
         bool closing = false;
     };
@@ -73,6 +83,6 @@ private:
     std::map<int, Client> m_clients;
     int m_lastConnectionId = 0;
     SrcpResponder m_responder;
-    bool m_answering = false;
-    bool m_welcome = false;
+    bool m_answering = true;
+    bool m_welcome = true;
 };

@@ -91,10 +91,10 @@ int main(int argc, char* argv[])
     }
 
     CommandServer server;
-    server.setWelcome(true);
     const bool silentSet = parser.isSet(silentSetOption);
-    server.setAnswering(silentSet ? CommandServer::Answering::SrcpSilentSet
-                                  : CommandServer::Answering::Srcp);
+    if (silentSet) {
+        server.setAnswering(CommandServer::Answering::SrcpSilentSet);
+    }
     for (const QString& value : parser.values(contactOption)) {
         const auto setting = contactFromOption(value);
         if (!setting || !server.setContact(*setting)) {

@@ -4,21 +4,13 @@
 
 #pragma once
 
-#include <QByteArray>
-#include <QObject>
-#include <QString>
+#include "client_connection.h"
 
 class QSocketNotifier;
 
-// One accepted client socket on the peer's thread, read and written through the descriptor.
-//
-// On Linux each read comes with the time the kernel queued its last byte (SO_TIMESTAMPNS),
-// converted to the monotonic clock. That is when the bytes arrived, however late this thread
-// got to run: on a loaded machine the thread may wake milliseconds after the first line of a
-// pulse and at once after the second, and stamps taken at read time would make the pulse look
-// short. Windows keeps no receive time for TCP, so there a read is stamped when this thread
-// takes it, which is as early as the peer's own thread can see it.
-class ServerConnection : public QObject
+// One accepted client socket on the server's thread, read and written through the descriptor,
+// each read stamped with its arrival (see ConnectionSocket).
+class ServerConnection : public ClientConnection
 {
     Q_OBJECT
 
@@ -29,25 +21,14 @@ public:
     ServerConnection(const ServerConnection&) = delete;
     ServerConnection& operator=(const ServerConnection&) = delete;
 
-    // Asks the system to stamp what arrives on a listening socket's connections from the
-    // first byte on, even before they are accepted. Does nothing where there are no stamps.
-    static void stampArrivals(qintptr listeningDescriptor);
-
-    [[nodiscard]] QString peer() const { return m_peer; }
+    [[nodiscard]] QString peer() const override { return m_peer; }
+    [[nodiscard]] qint64 unsentBytes() const override { return m_unsent.size(); }
     [[nodiscard]] bool isOpen() const { return m_descriptor != NoDescriptor; }
-    [[nodiscard]] qint64 unsentBytes() const { return m_unsent.size(); }
 
-    void write(const QByteArray& bytes);
-    // Closes now; what the kernel has not taken yet is dropped.
-    void abort();
-
-Q_SIGNALS:
-    void received(const QByteArray& bytes, qint64 arrivalNs);
-    void closed();
+    void write(const QByteArray& bytes) override;
+    void abort() override;
 
 private:
-    friend class CommandServerAccess; // tests/support: pauses reading, closes gracefully
-
     static constexpr qintptr NoDescriptor = -1;
 
     void readAvailable();

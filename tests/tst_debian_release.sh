@@ -5,22 +5,20 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # The release a package is built for shows in its version, a later release's package replaces an
-# earlier one's, and Debian's own package of the same version replaces both. Run by CTest: tst_debian_release.sh SOURCE_DIR
+# earlier one's, and Debian's own package of the same version replaces both.
+# Run by CTest: tst_debian_release.sh SOURCE_DIR
 set -euo pipefail
 
 release=${1:?usage: $0 SOURCE_DIR}/scripts/debian/release.sh
+# shellcheck source=support/shell_checks.sh
+source "$1/tests/support/shell_checks.sh"
 
-passed=0 failed=0
+# check WHAT WANT COMMAND [ARG...]: what COMMAND prints, "<failed>" where it fails.
 check() {
     local what=$1 want=$2 got
     shift 2
     got=$("$@" 2>/dev/null) || got="<failed>"
-    if [[ $got == "$want" ]]; then
-        passed=$((passed + 1))
-    else
-        printf 'FAIL: %s\n  want: %s\n  got:  %s\n' "$what" "$want" "$got"
-        failed=$((failed + 1))
-    fi
+    expect "$what" "$want" "$got"
 }
 
 check "all, oldest first" "bookworm trixie" sh -c "'$release' all | paste -sd' ' -"
@@ -42,5 +40,4 @@ if command -v dpkg >/dev/null; then
     done
 fi
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+report

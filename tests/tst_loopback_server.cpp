@@ -20,12 +20,12 @@ std::unique_ptr<QTcpSocket> connectTo(quint16 port)
 {
     auto socket = std::make_unique<QTcpSocket>();
     socket->connectToHost(QHostAddress(QHostAddress::LocalHost), port);
-    return socket->waitForConnected(5000) ? std::move(socket) : nullptr;
+    return socket->waitForConnected(ServerWaitMs) ? std::move(socket) : nullptr;
 }
 
 QByteArray nextLine(QTcpSocket& socket)
 {
-    while (!socket.canReadLine() && socket.waitForReadyRead(5000)) {
+    while (!socket.canReadLine() && socket.waitForReadyRead(ServerWaitMs)) {
     }
     return socket.readLine();
 }
@@ -196,7 +196,7 @@ void tst_LoopbackServer::refusesBadStart()
         options << QStringLiteral("--port") << QString::number(occupant.port());
     }
     ServerProcess server(options);
-    QVERIFY(server.process().waitForFinished(5000));
+    QVERIFY(server.process().waitForFinished(ServerWaitMs));
     QCOMPARE(server.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(server.process().exitCode(), exitCode);
     QVERIFY(!server.process().readAllStandardError().isEmpty());
@@ -211,7 +211,7 @@ void tst_LoopbackServer::stopsCleanlyWhenTerminated()
 
     // SIGTERM on POSIX; on Windows a WM_CLOSE posted to the server's main thread.
     server.process().terminate();
-    QVERIFY(server.process().waitForFinished(5000));
+    QVERIFY(server.process().waitForFinished(ServerWaitMs));
     QCOMPARE(server.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(server.process().exitCode(), 0);
     QVERIFY(server.outputContaining("stopping").contains("stopping on signal"));

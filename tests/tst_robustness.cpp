@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,11 +42,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A window counts as responsive while a 10 ms timer never waits longer than this. Sanitized
-// code and code under Wine run about three times slower: the bound with them. qemu-user
-// translates every instruction of every thread, the name lookup's too, and was seen at 351 ms on
-// a busy machine; its bound still lies well below the 1.5 s connect or the many seconds of
-// flood that a blocked window would show.
+// A window counts as responsive while its 10 ms timer never comes more than this much later
+// than the same timer on an idle thread beside it (IdleWatch): a busy machine delays both, a
+// blocked window only its own. Sanitized code and code under Wine run about three times slower:
+// the allowance with them. qemu-user translates every instruction of every thread, the name
+// lookup's too, and was seen at 351 ms on a busy machine; its allowance still lies well below
+// the 1.5 s connect or the many seconds of flood that a blocked window would show.
 #if defined(KOLVO_TEST_EMULATOR) && !defined(_WIN32)
 constexpr qint64 ResponsiveGapMs = 1000;
 #elif defined(__SANITIZE_ADDRESS__) || defined(KOLVO_TEST_EMULATOR)
@@ -135,7 +137,7 @@ void stopSending(QTcpSocket& socket)
 class LoopWatch : public QObject
 {
 public:
-    LoopWatch()
+    LoopWatch() : timer(this)
     {
         timer.setTimerType(Qt::PreciseTimer);
         timer.setInterval(10);
@@ -177,6 +179,55 @@ private:
     Clock::duration worstGap{};
     qint64 peakResident = 0;
 };
+
+// The same timer on a thread of its own with nothing else to do: how late the machine itself
+// lets a timer come meanwhile, with other processes, a compiler or a sanitizer beside.
+class IdleWatch
+{
+public:
+    IdleWatch()
+    {
+        watch.moveToThread(&thread);
+        thread.start();
+    }
+    ~IdleWatch()
+    {
+        stop();
+        thread.quit();
+        thread.wait();
+    }
+    IdleWatch(const IdleWatch&) = delete;
+    IdleWatch& operator=(const IdleWatch&) = delete;
+
+    void start()
+    {
+        QMetaObject::invokeMethod(&watch, &LoopWatch::start, Qt::BlockingQueuedConnection);
+    }
+    void stop()
+    {
+        QMetaObject::invokeMethod(&watch, &LoopWatch::stop, Qt::BlockingQueuedConnection);
+    }
+    // Read once stop() has returned.
+    [[nodiscard]] qint64 worstGapMs() const { return watch.worstGapMs(); }
+
+private:
+    LoopWatch watch;
+    QThread thread;
+};
+
+// Empty while the window's timer came at most ResponsiveGapMs later than the idle one's worst,
+// else both figures.
+[[nodiscard]] QString lateness(const LoopWatch& window, const IdleWatch& idle)
+{
+    if (window.worstGapMs() < idle.worstGapMs() + ResponsiveGapMs) {
+        return {};
+    }
+    return QStringLiteral("worst timer gap %1 ms in the window, %2 ms on an idle thread meanwhile; "
+                          "%3 ms more are allowed")
+        .arg(window.worstGapMs())
+        .arg(idle.worstGapMs())
+        .arg(ResponsiveGapMs);
+}
 
 // A server on a std::thread, for what the shared peer does not script: a flood of which this
 // process holds no more than one block at a time, a reset, a close at a chosen moment. It
@@ -376,6 +427,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
 
         LoopWatch watch;
+        IdleWatch idle;
         qsizetype shownBytes = 0;
         // Runs after the window's read handler: what the status line holds is that read.
         connect(w.form->ClientSocket1, &TClientSocket::OnRead, &watch, [&] {
@@ -384,10 +436,12 @@ private Q_SLOTS:
         });
         pointAt(w, server.port());
         [[maybe_unused]] const qint64 residentBefore = residentBytes();
+        idle.start();
         watch.start();
         w.form->VerbindenButton->click();
         QTRY_VERIFY_WITH_TIMEOUT(w.status().endsWith(statusShowing(last)), 120000);
         watch.stop();
+        idle.stop();
 
         // Every read landed whole in the status line, and the last one stays there.
         QVERIFY(w.form->ClientSocket1->Active());
@@ -398,8 +452,8 @@ private Q_SLOTS:
             before,
             statusShowing(line.repeated(before.size() / line.size() + 1)).right(before.size()));
         QVERIFY(w.shownMessages.isEmpty());
-        QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
-                 qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));
+        const QString late = lateness(watch, idle);
+        QVERIFY2(late.isEmpty(), qPrintable(late));
 #ifndef __SANITIZE_ADDRESS__
         // AddressSanitizer keeps freed memory in quarantine, so its builds say nothing here.
         const qint64 growth = watch.peakResidentBytes() - residentBefore;
@@ -426,12 +480,15 @@ private Q_SLOTS:
         }
         std::atomic<qint64> onLineArrivedNs = 0;
         std::atomic<qint64> closedNs = 0;
+        std::atomic<bool> offLineCameFirst = false;
         QByteArray onLineReceived;
         ScriptedServer server(2, [&](const ScriptedServer& s, QTcpSocket& connection, int index) {
             if (index == 0) {
+                // Closed as soon as the on-line is in, while the window holds its pulse: unless
+                // this thread ran so late that the off-line has come as well.
                 onLineReceived = s.readLine(connection);
                 onLineArrivedNs = RecordingPeer::monotonicNs();
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                offLineCameFirst = onLineReceived.count('\n') > 1 || connection.waitForReadyRead(0);
                 if (ending == ServerEnding::Reset) {
                     resetOnClose(connection);
                 }
@@ -460,9 +517,11 @@ private Q_SLOTS:
         QTRY_COMPARE(w.log().size(), 2 + pulseLines.size());
         QCOMPARE(w.log().mid(2), pulseLines);
         QTRY_VERIFY(closedNs.load() != 0);
+        if (offLineCameFirst || closedNs - onLineArrivedNs >= TurnoutPulseMicroseconds * 1000) {
+            QSKIP("The server's thread ran too late to close during the pulse: the machine is too "
+                  "busy for this check.");
+        }
         QCOMPARE(onLineReceived, QByteArray("SET GA M 1 0 1 -1\r\n"));
-        QVERIFY2(closedNs - onLineArrivedNs < TurnoutPulseMicroseconds * 1000,
-                 "the close came after the pulse had ended: machine too busy for this check");
 
         QTRY_COMPARE(w.shownMessages.size(), 1);
         QVERIFY2(w.shownMessages.first().contains(QStringLiteral("beendet")),
@@ -513,14 +572,17 @@ private Q_SLOTS:
             }
         });
         LoopWatch watch;
+        IdleWatch idle;
+        idle.start();
         watch.start();
         operatorHand.start();
         QTRY_COMPARE_WITH_TIMEOUT(step, Steps, 60000);
         watch.stop();
+        idle.stop();
 
         QVERIFY(eachStepLoggedAtOnce);
-        QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
-                 qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));
+        const QString late = lateness(watch, idle);
+        QVERIFY2(late.isEmpty(), qPrintable(late));
         QCOMPARE(w.form->ScrollBar1->value(), 100);
         const QStringList dragLines = w.log().mid(logBefore);
         QCOMPARE(dragLines.size(), 2 * Steps);
@@ -625,15 +687,18 @@ private Q_SLOTS:
         TClientSocketAccess::setConnectTimeout(*w.form->ClientSocket1, ConnectTimeoutMs);
 
         LoopWatch watch;
+        IdleWatch idle;
+        idle.start();
         watch.start();
         const Clock::time_point clicked = Clock::now();
         w.form->VerbindenButton->click();
         QTRY_COMPARE_WITH_TIMEOUT(w.shownMessages.size(), 1, 15000);
         const auto waited = Clock::now() - clicked;
         watch.stop();
+        idle.stop();
 
-        QVERIFY2(watch.worstGapMs() < ResponsiveGapMs,
-                 qPrintable(QStringLiteral("worst timer gap %1 ms").arg(watch.worstGapMs())));
+        const QString late = lateness(watch, idle);
+        QVERIFY2(late.isEmpty(), qPrintable(late));
         QVERIFY(!w.form->ClientSocket1->Active());
         // The attempt's empty entry shows nothing.
         QCOMPARE(w.log(), QStringList());

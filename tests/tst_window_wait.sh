@@ -6,7 +6,9 @@
 
 # The window waits of scripts/lib/wait.sh on a display where short-lived windows come and go,
 # as Wine's do while a program starts; a single `xdotool search` there dies now and then on X's
-# BadWindow. Skips without Xvfb, xdotool or xmessage. Run by CTest: tst_window_wait.sh SOURCE_DIR
+# BadWindow, how often depends on the machine's pace, so the waits are checked to succeed beside
+# it, not that it did harm. Skips without Xvfb, xdotool or xmessage.
+# Run by CTest: tst_window_wait.sh SOURCE_DIR
 set -euo pipefail
 
 for tool in Xvfb xdotool xmessage; do
@@ -16,6 +18,8 @@ done
 source "${1:?usage: $0 SOURCE_DIR}/scripts/lib/wait.sh"
 # shellcheck source=../scripts/lib/stop-pid.sh
 source "$1/scripts/lib/stop-pid.sh"
+# shellcheck source=support/shell_checks.sh
+source "$1/tests/support/shell_checks.sh"
 work=$(mktemp -d)
 pids=()
 # shellcheck disable=SC2317 # run by the EXIT trap
@@ -34,20 +38,13 @@ DISPLAY=":$(<"$work/display")" && export DISPLAY
 (while :; do timeout 0.5 xmessage -title churn x >/dev/null 2>&1 & sleep 0.03; done) &
 pids+=($!)
 
-failed=0 old_failures=0
-expect() { [[ $3 == "$2" ]] || { printf 'FAIL: %s\n  want: %s\n  got:  %s\n' "$1" "$2" "$3"; failed=1; }; }
-
-# Each late window is also waited for the old way, beside, to show the churn does its harm.
 for round in 1 2 3 4 5; do
     (sleep 0.5 && exec xmessage -title "late $round" x >/dev/null 2>&1) &
     pids+=($!)
-    timeout 20 xdotool search --sync --name "^late $round\$" >/dev/null 2>&1 &
-    old=$!
     window=$(wait_for_window 20 --name "^late $round\$") || window=none
     expect "round $round: the late window is found" "late $round" "$(xdotool getwindowname "$window" 2>&1)"
     [[ $window == none ]] || wait_for_focus 20 "$window" || true
     expect "round $round: and takes the focus" "$window" "$(xdotool getwindowfocus -f 2>&1)"
-    wait "$old" || old_failures=$((old_failures + 1))
 done
 
 started=${EPOCHREALTIME/[.,]/}
@@ -61,5 +58,4 @@ DISPLAY=:none wait_for_window 1 --name churn 2>"$work/error" || status=$?
 expect "without a display the wait fails, saying why" "1 1" \
     "$status $(grep -c "the last look ended: .*open display" "$work/error")"
 
-echo "beside it, xdotool search --sync failed $old_failures of 5 rounds"
-exit "$failed"
+report

@@ -6,10 +6,10 @@
 
 #include <type_traits>
 
-// m_access connects to the server first: the recording has counted a connection before the
-// owner hears of it.
+// The server's recording handlers are connected before these: the recording has counted a
+// connection before the owner hears of it.
 RecordingPeer::RecordingPeer(QObject* parent)
-    : QObject(parent), m_server(new CommandServer), m_access(m_server, &m_recording)
+    : QObject(parent), m_server(new PeerServer(m_recording))
 {
     m_thread.setObjectName(QStringLiteral("peer"));
     m_server->moveToThread(&m_thread);
@@ -58,12 +58,12 @@ bool RecordingPeer::listen(const QHostAddress& address, quint16 port)
 
 void RecordingPeer::sendToClients(const QByteArray& bytes)
 {
-    inServerThread([this, bytes] { m_access.sendToClients(bytes); });
+    inServerThread([this, bytes] { m_server->sendToClients(bytes); });
 }
 
 void RecordingPeer::closeClients()
 {
-    inServerThread([this] { m_access.closeClients(); });
+    inServerThread([this] { m_server->closeClients(); });
 }
 
 void RecordingPeer::setAnswering(Answering answering)
@@ -78,7 +78,7 @@ void RecordingPeer::setWelcome(bool welcome)
 
 void RecordingPeer::setReading(bool reading)
 {
-    inServerThread([this, reading] { m_access.setReading(reading); });
+    inServerThread([this, reading] { m_server->setReading(reading); });
 }
 
 bool RecordingPeer::setContact(const SrcpResponder::ContactSetting& setting)
@@ -88,5 +88,5 @@ bool RecordingPeer::setContact(const SrcpResponder::ContactSetting& setting)
 
 void RecordingPeer::stop()
 {
-    inServerThread([this] { m_access.stopListening(); });
+    inServerThread([this] { m_server->stopListening(); });
 }

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "command_server.h"
-#include "command_server_access.h"
 #include "monotonic_clock.h"
+#include "peer_server.h"
 #include "srcp_responder.h"
 #include "traffic_recording.h"
 
@@ -18,12 +18,12 @@
 #include <QThread>
 
 // A real TCP peer for tests and benchmarks: kolvo-loopback-server's engine on a thread of its
-// own, recording what it receives.
+// own, behind sockets of the peer's own (PeerServer), recording what it receives.
 //
 // Why a thread of its own: the client's turnout pulse holds its event loop for 300 ms. A
 // peer on the test's thread would read both pulse lines only after that wait. Here the peer's
 // thread reads, records and answers whatever the test's thread is doing, and each chunk is
-// stamped with the time the kernel queued it (see ServerConnection), so the gap between two
+// stamped with the time the kernel queued it (see ConnectionSocket), so the gap between two
 // lines is the gap on the wire even when this thread runs late. (Windows gives no such time:
 // there the peer's thread stamps a chunk when it reads it.)
 //
@@ -43,14 +43,17 @@
 //   (Bytes that wait in the kernel together, e.g. while reading is off, share the stamp of
 //   the last of them.)
 //   Stamps come from monotonicNs() (monotonic_clock.h), the same clock as CLOCK_MONOTONIC and
-//   steady_clock, so a test can compare them with its own. clear() forgets chunks and lines, not
-//   the counts.
+//   steady_clock, so a test can compare them with its own. A line is recorded before its
+//   answer is written and a chunk after its lines, so a client that has its answer, or a test
+//   that sees the bytes, finds the lines there too. clear() forgets chunks and lines, not the
+//   counts.
 // - Answers: setAnswering(Answering::Srcp) makes it answer like the loopback server (an INFO
 //   line per command, "INFO -2" for anything it cannot parse); SrcpSilentSet answers nothing
 //   to SET, like a strict 0.7 command port. setWelcome(true) greets every new connection.
 //   setContact() closes or opens a feedback contact for "GET FB S88".
 // - Scripted traffic: sendToClients() writes raw bytes to every open connection (a partial
-//   line, a line without end, a burst); closeClients() ends every connection from this side.
+//   line, a line without end, a burst); closeClients() ends every connection from this side
+//   once what was sent has gone out, without a reset where the client still sends.
 // - Failures: stop() closes the listening socket, so a later connect is refused while open
 //   connections stay; setReading(false) accepts but stops reading, so the client's writes
 //   back up into the kernel buffers (a client that closes meanwhile is noticed once reading
@@ -107,8 +110,7 @@ private:
 
     TrafficRecording m_recording;
     QThread m_thread;
-    CommandServer* m_server;      // lives on m_thread, deleted there when it finishes
-    CommandServerAccess m_access; // used on m_thread only
+    PeerServer* m_server; // lives on m_thread, deleted there when it finishes
     quint16 m_port = 0;
     QString m_errorString;
 };

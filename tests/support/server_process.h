@@ -5,9 +5,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+
+// How long a test waits for the server to say or do what it expects: a deadline that only a
+// server that never does it reaches, not a bound on its speed, so an emulated server beside a
+// parallel suite has all the time it takes.
+inline constexpr int ServerWaitMs = 60000;
 
 // qemu-user before 8.0 refuses the clone flag (CLONE_PIDFD) that QProcess starts programs with,
 // so a cross-built suite run under it cannot start the server as a process of its own.
@@ -57,8 +63,8 @@ public:
     {
         static const QRegularExpression listening(
             QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"));
-        while (!m_output.contains('\n') && m_process.waitForReadyRead(5000)) {
-            readOutput();
+        const QDeadlineTimer deadline(ServerWaitMs);
+        while (!m_output.contains('\n') && waitForOutput(deadline)) {
         }
         const auto match = listening.match(QString::fromLatin1(m_output));
         return match.hasMatch() ? match.captured(1).toUShort() : 0;
@@ -67,9 +73,8 @@ public:
     // Waits until the printed output holds the text; returns all output so far.
     QByteArray outputContaining(QByteArrayView text)
     {
-        while (!m_output.contains(text) &&
-               (m_process.bytesAvailable() > 0 || m_process.waitForReadyRead(5000))) {
-            readOutput();
+        const QDeadlineTimer deadline(ServerWaitMs);
+        while (!m_output.contains(text) && waitForOutput(deadline)) {
         }
         return m_output;
     }
@@ -80,6 +85,17 @@ public:
     }
 
 private:
+    // Takes in what the server printed since; false once the deadline has passed without any.
+    bool waitForOutput(const QDeadlineTimer& deadline)
+    {
+        if (m_process.bytesAvailable() == 0 &&
+            !m_process.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            return false;
+        }
+        readOutput();
+        return true;
+    }
+
     // The C library on Windows ends each printed line with CR LF. (The server shows a CR it
     // received as "\r", so any CR here is the line end's.)
     void readOutput()

@@ -6,11 +6,16 @@
 
 #include <QMutexLocker>
 
-void TrafficRecording::add(const Entry& chunk, const QList<Entry>& completedLines)
+void TrafficRecording::addLine(const Entry& line)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_lines.append(line);
+}
+
+void TrafficRecording::addChunk(const Entry& chunk)
 {
     const QMutexLocker lock(&m_mutex);
     m_chunks.append(chunk);
-    m_lines.append(completedLines);
 }
 
 void TrafficRecording::connectionOpened()

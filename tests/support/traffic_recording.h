@@ -21,8 +21,10 @@ public:
         QString peer; // "address:port" of the client
     };
 
-    // One step, so a reader never sees a chunk without the lines it completed.
-    void add(const Entry& chunk, const QList<Entry>& completedLines);
+    // A chunk is added after the lines it completes, so a reader that sees the bytes also
+    // sees their lines.
+    void addLine(const Entry& line);
+    void addChunk(const Entry& chunk);
     void connectionOpened();
     void connectionClosed();
     void clear();

@@ -12,6 +12,8 @@
 #include "tform1.h"
 #include "tstatus_bar.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -62,11 +64,12 @@ struct WindowFixture
     WindowFixture(const WindowFixture&) = delete;
     WindowFixture& operator=(const WindowFixture&) = delete;
 
-    // The log pane's text as the operator reads it; entries still waiting for the next turn
-    // of the event loop are put into the view first.
+    // The log pane's text as the operator reads it. The pane puts new entries into the view
+    // on the next turn of the event loop, with an update it posts to itself; that update is
+    // delivered first, and nothing else the loop would do.
     [[nodiscard]] QString logText() const
     {
-        form->Memo1->showPendingEntries();
+        QCoreApplication::sendPostedEvents(form->Memo1, QEvent::MetaCall);
         return form->Memo1->toPlainText();
     }
     // The same, one string per line, none while the pane is empty.
