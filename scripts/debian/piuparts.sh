@@ -25,10 +25,21 @@ package() {
     echo "$deb"
 }
 piuparts=(piuparts --mirror="$mirror" --warn-on-debsums-errors)
+# run LOG PIUPARTS-ARGUMENT...: piuparts with its long log in a file, the verdict shown.
+run() {
+    local log=$deb_dir/$1
+    shift
+    if ! $sudo "${piuparts[@]}" "$@" >"$log" 2>&1; then
+        grep -E 'ERROR|FAIL' "$log" | tail -30 >&2
+        echo "piuparts: FAILED; the whole log is $log" >&2
+        exit 1
+    fi
+    grep -E 'INFO: (PASS|Can.t test)' "$log" | sed 's/^ *[0-9.ms]* INFO: /piuparts:   /' >&2
+}
 
 for release in 12 13; do
     echo "piuparts: installing and purging $(basename "$(package $release)")" >&2
-    $sudo "${piuparts[@]}" --basetgz="$("$here/root.sh" test $release)" \
+    run piuparts-$release.log --basetgz="$("$here/root.sh" test $release)" \
         --distribution="$("$here/release.sh" codename $release)" "$(package $release)"
 done
 
@@ -39,6 +50,6 @@ cp "$(package 12)" "$repo/"
 (cd "$repo" && dpkg-scanpackages --multiversion . >Packages)
 chmod -R a+rX "$repo"
 echo "piuparts: upgrading from Debian 12 with $(basename "$(package 12)") to 13 and $(basename "$(package 13)")" >&2
-$sudo "${piuparts[@]}" --basetgz="$("$here/root.sh" test 12)" --distribution=bookworm \
+run piuparts-upgrade.log --basetgz="$("$here/root.sh" test 12)" --distribution=bookworm \
     --distribution=trixie --bindmount="$repo" --testdebs-repo="deb [trusted=yes] file://$repo ./" \
     "$(package 13)"

@@ -26,7 +26,7 @@ security=${KOLVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/roots
 control=$here/../../debian/control
 
-options=(--variant=minbase --include=apt)
+options=(--variant=minbase --include=apt --architectures="$host_arch")
 if [[ $kind == build ]]; then
     # apt resolves the build dependencies from debian/control itself, as sbuild will. apt-utils
     # brings the release's own solver, which sbuild's cross resolver calls.
