@@ -9,7 +9,8 @@
 # packages, their -dbgsym packages, sbuild's records and its log land in OUT_DIR.
 #
 # Usage: scripts/debian/build.sh SOURCE_DIR OUT_DIR RELEASE [HOST_ARCH]
-#   SOURCE_DIR holds the source packages (source-package.sh). DEB_BUILD_PROFILES passes on.
+#   SOURCE_DIR holds the source packages (source-package.sh). DEB_BUILD_PROFILES passes on, and
+#   DEB_BUILD_OPTIONS, which sbuild sets to nocheck for a cross build where it is unset.
 #   Runs as a normal user or as root, in sbuild's unshare mode.
 set -euo pipefail
 
@@ -26,9 +27,17 @@ dsc=$(echo "$source_dir"/*_"$version".dsc)
 tarball=$("$here/root.sh" build "$release" "$host_arch")
 mkdir -p "$out"
 
-sbuild=(sbuild --chroot-mode=unshare --chroot="$tarball" --dist="$release" --build="$build_arch" --host="$host_arch"
-    --no-apt-upgrade --no-apt-distupgrade --no-run-lintian --no-run-piuparts --no-run-autopkgtest
-    --no-source --nolog --build-dir="$out" ${DEB_BUILD_PROFILES:+--profiles="${DEB_BUILD_PROFILES// /,}"})
+# sbuild's own choice for a cross build, cross and nocheck, unless DEB_BUILD_OPTIONS asks for the
+# suite; named profiles come on top.
+read -ra profiles <<<"${DEB_BUILD_PROFILES:-}"
+if [[ $host_arch != "$build_arch" ]]; then
+    profiles+=(cross)
+    [[ -z ${DEB_BUILD_OPTIONS+set} || $DEB_BUILD_OPTIONS == *nocheck* ]] && profiles+=(nocheck)
+fi
+profile_list=$(IFS=,; echo "${profiles[*]}")
+sbuild=(sbuild --chroot-mode=unshare --chroot="$tarball" --dist="$release" --build="$build_arch"
+    --host="$host_arch" --no-apt-upgrade --no-apt-distupgrade --no-run-lintian --no-run-piuparts
+    --no-run-autopkgtest --no-source --nolog --build-dir="$out" ${profile_list:+--profiles="$profile_list"})
 log=$out/sbuild.log
 echo "build: $(basename "$dsc") for $host_arch in a clean $release root; the log is $log" >&2
 if ! "$here/with-subids.sh" "${sbuild[@]}" "$dsc" >"$log" 2>&1; then
