@@ -21,7 +21,7 @@ WIN_DIR     ?= build-win
 # The Debian source packages and every release's and architecture's binary packages.
 DEB_DIR     ?= build-deb
 RELEASES    ?= 12 13
-ARCHES      ?= amd64 arm64 armhf
+ARCHES      ?= $(BUILD_ARCH) arm64 armhf
 # The release whose Raspberry Pi builds run the suite under qemu-user.
 PI_SUITE_RELEASE ?= 13
 DIST_DIR    ?= dist
@@ -29,6 +29,7 @@ DIST_DIR    ?= dist
 # give the same bytes.
 export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
+BUILD_ARCH  := $(shell dpkg --print-architecture 2>/dev/null)
 BUILT_PACKAGES = $(foreach r,$(RELEASES),$(foreach a,$(ARCHES),$(DEB_DIR)/$(r)-$(a)/built))
 
 # `make run` and the plain suite need what debian/control's Build-Depends name (CMake, Qt, the
@@ -52,7 +53,8 @@ SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
 
 .PHONY: all help run-deps deps build run test sanitize fuzz format format-check lint shellcheck \
-        reuse clean deb-deps source-package packages package-check windows-qt-deps \
+        reuse clean deb-deps source-package packages package-check check-deps lintian piuparts \
+        windows-qt-deps \
         windows-deps windows windows-test release FORCE
 
 all: build
@@ -152,15 +154,23 @@ packages: $(BUILT_PACKAGES) ## every release's and architecture's package, in bu
 
 # Debian's own checks: lintian over every package, autopkgtest of the installed programs for
 # each release's amd64 package and one Pi package under qemu-user, piuparts' install, purge and
-# the upgrade from 12 to 13. piuparts and the emulator's registration need root.
-package-check: packages ## lintian, autopkgtest and piuparts over the packages
+# the upgrade from 12 to 13. Each is a target of its own, so `make -j2` runs them side by side.
+# piuparts and the emulator's registration need root.
+AUTOPKGTESTS := $(foreach r,$(RELEASES),$(r)-$(BUILD_ARCH)) $(PI_SUITE_RELEASE)-arm64
+package-check: lintian $(addprefix autopkgtest-,$(AUTOPKGTESTS)) piuparts ## lintian, autopkgtest and piuparts over the packages
+
+check-deps: deb-deps
 	$(call install-missing,$(CHECK_PACKAGES))
+
+lintian: packages check-deps
 	scripts/debian/lint.sh $(DEB_DIR)
-	scripts/debian/autopkgtest.sh $(DEB_DIR) 12 amd64
-	scripts/debian/autopkgtest.sh $(DEB_DIR) 13 amd64
-	$(SUDO) scripts/debian/binfmt.sh arm64
-	scripts/debian/autopkgtest.sh $(DEB_DIR) 13 arm64
-	$(SUDO) scripts/debian/piuparts.sh $(DEB_DIR)
+
+autopkgtest-%: packages check-deps
+	$(if $(filter-out $(BUILD_ARCH),$(lastword $(subst -, ,$*))),$(SUDO) scripts/debian/binfmt.sh $(lastword $(subst -, ,$*)))
+	scripts/debian/autopkgtest.sh $(DEB_DIR) $(subst -, ,$*)
+
+piuparts: packages check-deps
+	scripts/debian/piuparts.sh $(DEB_DIR)
 
 windows-qt-deps:
 	$(call install-missing,$(WIN_QT_PACKAGES))

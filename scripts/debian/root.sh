@@ -45,7 +45,8 @@ elif [[ $kind != test ]]; then
 fi
 
 key=$({ printf '%s\n' 1 "$mirror" "$security" "${options[@]}"
-        if [[ $kind == build ]]; then cat "$control"; fi; } | sha256sum | cut -c1-12)
+        if [[ $kind == build ]]; then sed -n '/^Build-Depends:/,/^[^ ]/p' "$control"; fi; } |
+    sha256sum | cut -c1-12)
 name=$release-$kind-$host_arch
 # piuparts reads gzip alone.
 tarball=$cache/$name-$key.tar.$([[ $kind == test ]] && echo gz || echo zst)
