@@ -10,7 +10,7 @@
 
 // One client as the command server sees it: bytes in with their arrival time, bytes out, and
 // the end. The shipped server's is ServerConnection; a test peer that has to fail in ways of its
-// own (stop reading, end its stream first) gives the engine sockets of its own behind this.
+// own (stop reading, end its stream first) derives its sockets from that.
 class ClientConnection : public QObject
 {
     Q_OBJECT

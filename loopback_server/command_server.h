@@ -59,8 +59,8 @@ Q_SIGNALS:
 protected:
     // The connection for a socket just accepted, which clientConnected reports right after; it
     // takes over the descriptor and has this server as its parent. The shipped server's is a
-    // ServerConnection. A test peer hands out sockets of its own here, to fail in ways the
-    // shipped server never does.
+    // ServerConnection. A test peer hands out its own kind of ServerConnection here, to fail in
+    // ways the shipped server never does.
     [[nodiscard]] virtual ClientConnection* makeConnection(qintptr descriptor);
     // Closes the listening socket: a later connect is refused while open connections go on.
     void stopListening();

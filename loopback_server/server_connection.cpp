@@ -69,7 +69,12 @@ void ServerConnection::readAvailable()
         abort(); // the client closed, or the connection failed
         return;
     }
-    Q_EMIT received(QByteArray(buffer, read.count), inOrder(arrivalNs));
+    deliver(QByteArray(buffer, read.count), inOrder(arrivalNs));
+}
+
+void ServerConnection::deliver(const QByteArray& bytes, qint64 arrivalNs)
+{
+    Q_EMIT received(bytes, arrivalNs);
 }
 
 void ServerConnection::sendUnsent()
@@ -88,6 +93,21 @@ void ServerConnection::sendUnsent()
     }
     if (isOpen()) {
         m_writeNotifier->setEnabled(false);
+        allSent();
+    }
+}
+
+void ServerConnection::setReadingEnabled(bool enabled)
+{
+    if (isOpen()) {
+        m_readNotifier->setEnabled(enabled);
+    }
+}
+
+void ServerConnection::shutdownSending()
+{
+    if (isOpen()) {
+        ::shutdown(static_cast<NativeSocket>(m_descriptor), ShutdownSending);
     }
 }
 

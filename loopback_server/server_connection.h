@@ -10,6 +10,11 @@ class QSocketNotifier;
 
 // One accepted client socket on the server's thread, read and written through the descriptor,
 // each read stamped with its arrival (see ConnectionSocket).
+//
+// Not final: a test peer derives its sockets from this to fail in ways the shipped server never
+// does (stop reading, end its stream first), reading and writing exactly as the server does. The
+// protected members are that seam; the server itself calls none of them, and the hooks' defaults
+// are what it does anyway.
 class ServerConnection : public ClientConnection
 {
     Q_OBJECT
@@ -27,6 +32,17 @@ public:
 
     void write(const QByteArray& bytes) override;
     void abort() override;
+
+protected:
+    // Off: the socket is not read, so the client's writes back up into the kernel buffers, and
+    // its close goes unnoticed until reading is on again.
+    void setReadingEnabled(bool enabled);
+    // Ends the stream to the client; reading goes on, so the client's close is still noticed.
+    void shutdownSending();
+    // Everything write() took has gone to the system.
+    virtual void allSent() {}
+    // One read's bytes, stamped in order; by default handed on as received().
+    virtual void deliver(const QByteArray& bytes, qint64 arrivalNs);
 
 private:
     static constexpr qintptr NoDescriptor = -1;
