@@ -90,3 +90,11 @@ void RecordingPeer::stop()
 {
     inServerThread([this] { m_server->stopListening(); });
 }
+
+void RecordingPeer::settle()
+{
+    // Twice: the first call may be queued ahead of what the handler running at the time queues
+    // before it returns.
+    inServerThread([] {});
+    inServerThread([] {});
+}

@@ -95,6 +95,9 @@ public:
     void setReading(bool reading);
     [[nodiscard]] bool setContact(const SrcpResponder::ContactSetting& setting);
     void stop();
+    // Returns once the peer's thread has handled what reached it before the call and what that
+    // queued in turn, e.g. a closed connection counted out: a check after it races nothing.
+    void settle();
 
     [[nodiscard]] static qint64 monotonicNs() { return ::monotonicNs(); }
 
