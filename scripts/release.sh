@@ -24,7 +24,7 @@ fail() {
     echo "release: $*" >&2
     exit 1
 }
-mapfile -t debian < <(find "$deb_dir" -name '*.deb' -o -name '*.dsc' -o -name '*.tar.xz' | LC_ALL=C sort)
+mapfile -t debian < <(find "$deb_dir" -maxdepth 2 -name '*.deb' -o -name '*.dsc' -o -name '*.tar.xz' | LC_ALL=C sort)
 debs=$(printf '%s\n' "${debian[@]}" | grep -c '\.deb$' || true)
 # Every release and architecture, each with its -dbgsym package.
 ((debs == 12)) || fail "$deb_dir holds $debs packages, not 12; run 'make packages'"

@@ -26,6 +26,14 @@ done
 tarball=$("$here/root.sh" test "$release" "$arch")
 out=$deb_dir/$2-$arch/autopkgtest
 rm -rf "$out"
-echo "autopkgtest: $(basename "$deb") in a clean $release root for $arch" >&2
-"$here/with-subids.sh" autopkgtest --apt-upgrade --no-built-binaries --output-dir="$out" "$deb" "$dsc" -- \
-    unshare --release "$release" --arch "$arch" --tarball "$tarball"
+log=$out.log
+echo "autopkgtest: $(basename "$deb") in a clean $release root for $arch; the log is $log" >&2
+if ! "$here/with-subids.sh" autopkgtest --apt-upgrade --no-built-binaries --output-dir="$out" \
+    "$deb" "$dsc" -- unshare --release "$release" --arch "$arch" --tarball "$tarball" >"$log" 2>&1; then
+    tail -40 "$log" >&2
+    echo "autopkgtest: FAILED; the whole log is $log" >&2
+    exit 1
+fi
+# What the test saw, and its verdict.
+grep -E "^the |PASS|SKIP" "$out/installed-programs-stdout" "$out/summary" 2>/dev/null |
+    sed 's/^[^:]*://; s/^/autopkgtest:   /' >&2

@@ -11,7 +11,7 @@
 set -euo pipefail
 
 deb_dir=${1:?usage: $0 DEB_DIR}
-mapfile -t targets < <(find "$deb_dir" -name '*.dsc' -o -name '*.changes' | sort)
+mapfile -t targets < <(find "$deb_dir" -maxdepth 2 -name '*.dsc' -o -name '*.changes' | sort)
 ((${#targets[@]})) || { echo "lint: nothing to check in $deb_dir" >&2; exit 1; }
 echo "lint: lintian over ${#targets[@]} source packages and builds" >&2
 lintian --fail-on error,warning --display-info --pedantic --tag-display-limit 0 "${targets[@]}"
