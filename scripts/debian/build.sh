@@ -38,6 +38,8 @@ profile_list=$(IFS=,; echo "${profiles[*]}")
 sbuild=(sbuild --chroot-mode=unshare --chroot="$tarball" --dist="$release" --build="$build_arch"
     --host="$host_arch" --no-apt-upgrade --no-apt-distupgrade --no-run-lintian --no-run-piuparts
     --no-run-autopkgtest --no-source --nolog --build-dir="$out" ${profile_list:+--profiles="$profile_list"})
+# The build in the root is no part of the make that called this.
+unset MAKEFLAGS MFLAGS MAKELEVEL
 log=$out/sbuild.log
 echo "build: $(basename "$dsc") for $host_arch in a clean $release root; the log is $log" >&2
 if ! "$here/with-subids.sh" "${sbuild[@]}" "$dsc" >"$log" 2>&1; then
