@@ -5,9 +5,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # piuparts over the build machine's architecture's packages: each installs into and purges from
-# a clean root of its release, and a Debian 12 root that holds our 12 package, upgraded to
-# Debian 13, takes our 13 package in its place. piuparts needs root; it alone runs through sudo
-# when a normal user calls this, and the roots come from the user's cache.
+# a clean root of its release. piuparts needs root; it alone runs through sudo when a normal user
+# calls this, and the roots come from the user's cache.
 #
 # Usage: scripts/debian/piuparts.sh DEB_DIR
 set -euo pipefail
@@ -45,13 +44,3 @@ for release in 12 13; do
         --distribution="$("$here/release.sh" codename $release)" "$(package $release)"
 done
 
-# The 12 package comes from a repository of its own, as from our downloads' apt source.
-repo=$(mktemp -d)
-trap 'rm -rf "$repo"' EXIT
-cp "$(package 12)" "$repo/"
-(cd "$repo" && dpkg-scanpackages --multiversion . >Packages)
-chmod -R a+rX "$repo"
-echo "piuparts: upgrading from Debian 12 with $(basename "$(package 12)") to 13 and $(basename "$(package 13)")" >&2
-run piuparts-upgrade.log --basetgz="$("$here/root.sh" test 12)" --distribution=bookworm \
-    --distribution=trixie --bindmount="$repo" --testdebs-repo="deb [trusted=yes] file://$repo ./" \
-    "$(package 13)"

@@ -44,7 +44,12 @@ elif [[ $kind != test ]]; then
     exit 2
 fi
 
-key=$({ printf '%s\n' 1 "$mirror" "$security" "${options[@]}"
+# A build root takes the release with its updates and security fixes. A test root takes the
+# release as piuparts' mirror gives it, so that piuparts finds every package of the root there.
+sources=("deb $mirror $release main")
+[[ $kind == build ]] &&
+    sources+=("deb $mirror $release-updates main" "deb $security $release-security main")
+key=$({ printf '%s\n' "${options[@]}" "${sources[@]}"
         if [[ $kind == build ]]; then sed -n '/^Build-Depends:/,/^[^ ]/p' "$control"; fi; } |
     sha256sum | cut -c1-12)
 name=$release-$kind-$host_arch
@@ -60,9 +65,8 @@ fi
 echo "root: making the $kind root of $release for $host_arch (about a minute)" >&2
 # Roots of earlier contents, made over a day ago.
 find "$cache" -maxdepth 1 -name "$name-*.tar.*" -mtime +0 -delete
-if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" \
-    "deb $mirror $release main" "deb $mirror $release-updates main" \
-    "deb $security $release-security main" >"$cache/$name.log" 2>&1; then
+if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" "${sources[@]}" \
+    >"$cache/$name.log" 2>&1; then
     tail -30 "$cache/$name.log" >&2
     echo "root: mmdebstrap failed; its whole output is in $cache/$name.log" >&2
     exit 1
