@@ -153,8 +153,8 @@ $(DEB_DIR)/%/built: $(DEB_DIR)/source/built
 packages: $(BUILT_PACKAGES) ## every release's and architecture's package, in build-deb/RELEASE-ARCH/
 
 # Debian's own checks: lintian over every package, autopkgtest of the installed programs for
-# each release's amd64 package and one Pi package under qemu-user, piuparts' install and purge.
-# Each is a target of its own, so `make -j2` runs them side by side.
+# each release's amd64 package and one Pi package under qemu-user, piuparts' install, purge and
+# the upgrade from 12 to 13. Each is a target of its own, so `make -j2` runs them side by side.
 # piuparts and the emulator's registration need root.
 AUTOPKGTESTS := $(foreach r,$(RELEASES),$(r)-$(BUILD_ARCH)) $(PI_SUITE_RELEASE)-arm64
 package-check: lintian $(addprefix autopkgtest-,$(AUTOPKGTESTS)) piuparts ## lintian, autopkgtest and piuparts over the packages

@@ -5,8 +5,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # piuparts over the build machine's architecture's packages: each installs into and purges from
-# a clean root of its release. piuparts needs root; it alone runs through sudo when a normal user
-# calls this, and the roots come from the user's cache.
+# a clean root of its release, and a Debian 12 root that holds our 12 package, upgraded to
+# Debian 13, takes our 13 package in its place. piuparts needs root; it alone runs through sudo
+# when a normal user calls this, and the roots come from the user's cache.
 #
 # Usage: scripts/debian/piuparts.sh DEB_DIR
 set -euo pipefail
@@ -44,3 +45,20 @@ for release in 12 13; do
         --distribution="$("$here/release.sh" codename $release)" "$(package $release)"
 done
 
+# Each package comes from a repository of its own, as from our downloads' apt source: 12's is
+# there from the start, 13's piuparts offers once the root runs Debian 13. Debian 12's archive
+# stays reachable: the root without our package keeps Debian 12's libgnutls30 through the
+# upgrade, where ours moves to its 64-bit-time successor, and piuparts' comparison reinstalls it.
+repos=$(mktemp -d)
+trap 'rm -rf "$repos"' EXIT
+for release in 12 13; do
+    mkdir "$repos/$release"
+    cp "$(package $release)" "$repos/$release/"
+    (cd "$repos/$release" && dpkg-scanpackages . >Packages 2>/dev/null)
+done
+chmod -R a+rX "$repos"
+echo "piuparts: upgrading from Debian 12 with $(basename "$(package 12)") to 13 and $(basename "$(package 13)")" >&2
+run piuparts-upgrade.log --basetgz="$("$here/root.sh" test 12)" --distribution=bookworm \
+    --distribution=trixie --bindmount="$repos" \
+    --extra-repo="deb [trusted=yes] file://$repos/12 ./" --extra-repo="deb $mirror bookworm main" \
+    --testdebs-repo="deb [trusted=yes] file://$repos/13 ./" "$(package 13)"
