@@ -26,6 +26,7 @@ check "by number" trixie "$release" codename 13
 check "by name" bookworm "$release" codename bookworm
 check "unknown" "<failed>" "$release" codename 11
 check "version" 1.0-1~deb13 "$release" version 1.0-1 trixie
+check "debian/changelog's version" "$(dpkg-parsechangelog -l "$1/debian/changelog" -SVersion)~deb12" "$release" version 12
 check "no Debian revision" "<failed>" "$release" version 1.0 trixie
 check "not a version" "<failed>" "$release" version '1.0-1 ' 12
 

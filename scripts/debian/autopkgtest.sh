@@ -17,7 +17,7 @@ deb_dir=${1:?$usage}
 here=$(cd "$(dirname "$0")" && pwd)
 release=$("$here/release.sh" codename "${2:?$usage}")
 arch=${3:?$usage}
-version=$("$here/release.sh" version "$(dpkg-parsechangelog -l "$here/../../debian/changelog" -SVersion)" "$release")
+version=$("$here/release.sh" version "$release")
 dsc=$deb_dir/source/kolvo-testclient_$version.dsc
 deb=$deb_dir/$2-$arch/kolvo-testclient_${version}_$arch.deb
 for file in "$dsc" "$deb"; do

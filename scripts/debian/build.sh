@@ -21,7 +21,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 release=$("$here/release.sh" codename "${3:?$usage}")
 build_arch=$(dpkg --print-architecture)
 host_arch=${4:-$build_arch}
-version=$("$here/release.sh" version "$(dpkg-parsechangelog -l "$here/../../debian/changelog" -SVersion)" "$release")
+version=$("$here/release.sh" version "$release")
 dsc=$(echo "$source_dir"/*_"$version".dsc)
 [[ -f $dsc ]] || { echo "build: no source package of $version in $source_dir" >&2; exit 1; }
 tarball=$("$here/root.sh" build "$release" "$host_arch")

@@ -16,11 +16,10 @@ deb_dir=$(cd "${1:?usage: $0 DEB_DIR}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 arch=$(dpkg --print-architecture)
 mirror=${KOLVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
-version=$(dpkg-parsechangelog -l "$here/../../debian/changelog" -SVersion)
 sudo=$([[ $(id -u) == 0 ]] || echo sudo)
 package() {
     local deb
-    deb=$deb_dir/$1-$arch/kolvo-testclient_$("$here/release.sh" version "$version" "$1")_$arch.deb
+    deb=$deb_dir/$1-$arch/kolvo-testclient_$("$here/release.sh" version "$1")_$arch.deb
     [[ -f $deb ]] || { echo "piuparts: no $deb; run 'make packages'" >&2; exit 1; }
     echo "$deb"
 }

@@ -12,6 +12,7 @@
 #   release.sh all                           the codenames, oldest first
 #   release.sh codename 12|13|bookworm       the release's codename
 #   release.sh version VERSION 12|bookworm   the package version: 1.0-1~deb12
+#   release.sh version 12|bookworm           the same for debian/changelog's version
 set -euo pipefail
 
 releases=(12:bookworm 13:trixie)
@@ -43,6 +44,7 @@ shift
 case "$command:$#" in
 all:0) printf '%s\n' "${releases[@]#*:}" ;;
 codename:1) read -r _ name < <(lookup "$1") && echo "$name" ;;
+version:1) "$0" version "$(dpkg-parsechangelog -l "$(dirname "$0")/../../debian/changelog" -SVersion)" "$1" ;;
 version:2)
     [[ $1 =~ ^[0-9][0-9.]*-[0-9][0-9.]*$ ]] || fail "not a Debian version with a revision: '$1'"
     read -r number _ < <(lookup "$2") && echo "$1~deb$number"
