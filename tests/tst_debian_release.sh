@@ -26,7 +26,14 @@ check "by number" trixie "$release" codename 13
 check "by name" bookworm "$release" codename bookworm
 check "unknown" "<failed>" "$release" codename 11
 check "version" 1.0-1~deb13 "$release" version 1.0-1 trixie
-check "debian/changelog's version" "$(dpkg-parsechangelog -l "$1/debian/changelog" -SVersion)~deb12" "$release" version 12
+# A release's source package carries its own changelog entry, so the script reads a copy here.
+tree=$(mktemp -d)
+trap 'rm -rf "$tree"' EXIT
+mkdir -p "$tree/scripts/debian" "$tree/debian"
+cp "$release" "$tree/scripts/debian/"
+printf 'kolvo-testclient (2.3-4) unstable; urgency=medium\n\n  * A release.\n\n -- A <a@b.invalid>  Thu, 01 Jan 2026 00:00:00 +0000\n' \
+    >"$tree/debian/changelog"
+check "debian/changelog's version" 2.3-4~deb12 "$tree/scripts/debian/release.sh" version 12
 check "no Debian revision" "<failed>" "$release" version 1.0 trixie
 check "not a version" "<failed>" "$release" version '1.0-1 ' 12
 
