@@ -32,7 +32,9 @@ DIST_DIR    ?= dist
 export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
 FUZZ_TARGETS := fuzz_str_to_int fuzz_srcp_lines
 BUILD_ARCH  := $(shell dpkg --print-architecture 2>/dev/null)
-BUILT_PACKAGES = $(foreach r,$(RELEASES),$(foreach a,$(ARCHES),$(DEB_DIR)/$(r)-$(a)/built))
+# Release by release within each architecture, so that `make -j2` makes both releases' build roots
+# at once.
+BUILT_PACKAGES = $(foreach a,$(ARCHES),$(foreach r,$(RELEASES),$(DEB_DIR)/$(r)-$(a)/built))
 
 # `make run` and the plain suite need what debian/control's Build-Depends name (CMake, Qt, the
 # font the layout is measured in): apt-get build-dep installs them, after the compiler and
@@ -142,7 +144,8 @@ $(DEB_DIR)/source/built: $(DEB_DIR)/commit | deb-deps
 
 source-package: $(DEB_DIR)/source/built ## the Debian source packages of the commit, in build-deb/source/
 
-# One release's package for one architecture, from the source package, in a clean root: native
+# One release's package for one architecture, from the source package, in the clean root that
+# the release's builds for every architecture in ARCHES share: native
 # for amd64 with the suite, cross-built for the Pi with the suite under qemu-user, which the
 # build names as its emulator, on PI_SUITE_RELEASE; warnings are errors where WERROR is.
 $(DEB_DIR)/%/built: $(DEB_DIR)/source/built
@@ -150,7 +153,7 @@ $(DEB_DIR)/%/built: $(DEB_DIR)/source/built
 	$(if $(filter ON,$(WERROR)),DEB_BUILD_PROFILES=pkg.kolvo-testclient.werror) \
 	$(if $(filter $(PI_SUITE_RELEASE)-arm%,$*),DEB_BUILD_OPTIONS="parallel=$(JOBS) crossbuildcanrunhostbinaries") \
 	$(if $(filter $*,$(SUITE_RAN_ON)),DEB_BUILD_OPTIONS="parallel=$(JOBS) nocheck") \
-	    scripts/debian/build.sh $(DEB_DIR)/source $(@D) $(subst -, ,$*)
+	    ROOT_ARCHES="$(ARCHES)" scripts/debian/build.sh $(DEB_DIR)/source $(@D) $(subst -, ,$*)
 	touch $@
 
 packages: $(BUILT_PACKAGES) ## every release's and architecture's package, in build-deb/RELEASE-ARCH/

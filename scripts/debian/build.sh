@@ -11,6 +11,7 @@
 # Usage: scripts/debian/build.sh SOURCE_DIR OUT_DIR RELEASE [HOST_ARCH]
 #   SOURCE_DIR holds the source packages (source-package.sh). DEB_BUILD_PROFILES passes on, and
 #   DEB_BUILD_OPTIONS, which sbuild sets to nocheck for a cross build where it is unset.
+#   ROOT_ARCHES names the other host architectures whose builds share the release's root.
 #   Runs as a normal user or as root, in sbuild's unshare mode.
 set -euo pipefail
 
@@ -24,7 +25,8 @@ host_arch=${4:-$build_arch}
 version=$("$here/release.sh" version "$release")
 dsc=$(echo "$source_dir"/*_"$version".dsc)
 [[ -f $dsc ]] || { echo "build: no source package of $version in $source_dir" >&2; exit 1; }
-tarball=$("$here/root.sh" build "$release" "$host_arch")
+# shellcheck disable=SC2086 # a list of architectures
+tarball=$("$here/root.sh" build "$release" "$host_arch" ${ROOT_ARCHES:-})
 mkdir -p "$out"
 
 # sbuild's own choice for a cross build, cross and nocheck, unless DEB_BUILD_OPTIONS asks for the

@@ -6,41 +6,52 @@
 
 # A clean root of a Debian release as a tarball that sbuild, autopkgtest and piuparts start from,
 # made once by mmdebstrap and cached; prints its path. A build root holds the build-essential set
-# and the package's build dependencies for the host architecture as debian/control names them,
-# the suite's included, which saves every build their download; a test root holds the minimal base system with apt.
+# and the package's build dependencies as debian/control names them, the suite's included, which
+# saves every build their download: for the build machine's architecture and for every host
+# architecture given, which one release's builds share, so the build machine's part is made once.
+# A test root holds the minimal base system with apt, for one architecture.
 # Each is keyed by what goes into it and made anew after KOLVO_ROOT_MAX_AGE_DAYS (30).
 #
-# Usage: scripts/debian/root.sh build|test RELEASE [HOST_ARCH]
+# Usage: scripts/debian/root.sh build RELEASE [HOST_ARCH...]
+#        scripts/debian/root.sh test RELEASE [ARCH]
 #   The cache is ${KOLVO_CACHE_DIR:-~/.cache/kolvo-testclient}/roots; KOLVO_DEBIAN_MIRROR and
 #   KOLVO_DEBIAN_SECURITY_MIRROR name other mirrors. Runs as a normal user (mmdebstrap's unshare
 #   mode) or as root.
 set -euo pipefail
 
-kind=${1:?usage: $0 build|test RELEASE [HOST_ARCH]}
+usage="usage: $0 build RELEASE [HOST_ARCH...] | test RELEASE [ARCH]"
+kind=${1:?$usage}
 here=$(cd "$(dirname "$0")" && pwd)
-release=$("$here/release.sh" codename "${2:?usage: $0 build|test RELEASE [HOST_ARCH]}")
+release=$("$here/release.sh" codename "${2:?$usage}")
+shift 2
 build_arch=$(dpkg --print-architecture)
-host_arch=${3:-$build_arch}
 mirror=${KOLVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security=${KOLVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/roots
 control=$here/../../debian/control
 
-options=(--variant=minbase --include=apt --architectures="$host_arch")
 if [[ $kind == build ]]; then
+    # The foreign host architectures, each once and in a fixed order, so that every build of a
+    # release finds the same root.
+    mapfile -t cross < <(printf '%s\n' "$@" | grep -vx -e "$build_arch" -e '' | sort -u)
     # apt resolves the build dependencies from debian/control itself, as sbuild will. apt-utils
     # brings the release's own solver, which sbuild's cross resolver calls.
     # shellcheck disable=SC2016 # mmdebstrap gives the hook the root's path as $1.
     options=(--variant=buildd '--include=fakeroot,apt-utils' --customize-hook='mkdir "$1/tmp/src"'
         --customize-hook="copy-in $(dirname "$control") /tmp/src")
-    build_dep=(apt-get build-dep -y -q)
-    if [[ $host_arch != "$build_arch" ]]; then
-        options+=(--architectures="$build_arch,$host_arch" --include="crossbuild-essential-$host_arch")
-        build_dep+=(--host-architecture="$host_arch" -P cross)
-    fi
-    options+=(--chrooted-customize-hook="${build_dep[*]} /tmp/src && rm -rf /tmp/src")
-elif [[ $kind != test ]]; then
-    echo "root: build or test, not '$kind'" >&2
+    build_deps="apt-get build-dep -y -q /tmp/src"
+    for host_arch in "${cross[@]}"; do
+        options+=(--include="crossbuild-essential-$host_arch")
+        build_deps+=" && apt-get build-dep -y -q --host-architecture=$host_arch -P cross /tmp/src"
+    done
+    options+=(--architectures="$(IFS=,; echo "$build_arch${cross[*]:+,${cross[*]}}")"
+        --chrooted-customize-hook="$build_deps && rm -rf /tmp/src")
+    arches=$build_arch${cross[*]:+-$(IFS=-; echo "${cross[*]}")}
+elif [[ $kind == test ]]; then
+    arches=${1:-$build_arch}
+    options=(--variant=minbase --include=apt --architectures="$arches")
+else
+    echo "$usage" >&2
     exit 2
 fi
 
@@ -52,19 +63,22 @@ sources=("deb $mirror $release main")
 key=$({ printf '%s\n' "${options[@]}" "${sources[@]}"
         if [[ $kind == build ]]; then sed -n '/^Build-Depends:/,/^[^ ]/p' "$control"; fi; } |
     sha256sum | cut -c1-12)
-name=$release-$kind-$host_arch
+name=$release-$kind-$arches
 # piuparts reads gzip alone.
 tarball=$cache/$name-$key.tar.$([[ $kind == test ]] && echo gz || echo zst)
 mkdir -p "$cache"
 exec 9>"$cache/$name.lock"
 flock 9
-if [[ -f $tarball ]] && (( $(date +%s) - $(stat -c %Y "$tarball") < ${KOLVO_ROOT_MAX_AGE_DAYS:-30} * 86400 )); then
+max_age_minutes=$(( ${KOLVO_ROOT_MAX_AGE_DAYS:-30} * 1440 ))
+if [[ -f $tarball ]] && (( $(date +%s) - $(stat -c %Y "$tarball") < max_age_minutes * 60 )); then
     echo "$tarball"
     exit 0
 fi
-echo "root: making the $kind root of $release for $host_arch (about a minute)" >&2
-# Roots of earlier contents, made over a day ago.
-find "$cache" -maxdepth 1 -name "$name-*.tar.*" -mtime +0 -delete
+echo "root: making the $kind root of $release for ${arches//-/, } (a minute or three)" >&2
+# Roots of earlier contents made over a day ago, and any root too old to be used (the names of
+# another layout's roots among them).
+find "$cache" -maxdepth 1 \( -name "$name-*.tar.*" -mtime +0 -o -name '*.tar.*' \
+    -mmin +"$max_age_minutes" \) -delete
 if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" "${sources[@]}" \
     >"$cache/$name.log" 2>&1; then
     tail -30 "$cache/$name.log" >&2
