@@ -214,7 +214,7 @@ lint: build shellcheck ## clang-tidy over the sources, shellcheck over the scrip
 
 shellcheck:
 	$(call install-missing,shellcheck)
-	shellcheck $$(git ls-files '*.sh') debian/tests/installed-programs
+	shellcheck $$(git ls-files '*.sh') debian/tests/installed-programs debian/tests/metadata
 
 # Every file states its licence and copyright, in a header or in .reuse/dep5; reuse lint checks it.
 reuse: ## check every file's licence and copyright
