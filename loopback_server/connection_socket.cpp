@@ -33,6 +33,13 @@ qint64 nanoseconds(const timespec& time)
 {
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
+
+qint64 wallClockNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds(now);
+}
 #endif
 
 } // namespace
@@ -85,16 +92,10 @@ Transfer send(qintptr descriptor, const QByteArray& bytes)
 Transfer receive(qintptr descriptor, char* buffer, int size, qint64& arrivalNs)
 {
     const StampedRead read = receiveStamped(native(descriptor), buffer, size_t(size));
-    const qint64 monotonicNow = monotonicNs();
-    arrivalNs = monotonicNow;
-    if (read.queued) {
-        timespec realNow{};
-        ::clock_gettime(CLOCK_REALTIME, &realNow);
-        // The kernel stamps in wall-clock time; only the age carries over to the monotonic
-        // clock, and a wall clock set back meanwhile must not date the bytes in the future.
-        arrivalNs =
-            monotonicNow - std::max<qint64>(0, nanoseconds(realNow) - nanoseconds(*read.queued));
-    }
+    // The kernel stamps in wall-clock time; only the age carries over to the monotonic clock.
+    arrivalNs = read.queued
+                    ? wallStampOnMonotonic(nanoseconds(*read.queued), monotonicNs, wallClockNs)
+                    : monotonicNs();
     return {read.count, read.error};
 }
 
