@@ -145,9 +145,9 @@ $(DEB_DIR)/source/built: $(DEB_DIR)/commit | deb-deps
 source-package: $(DEB_DIR)/source/built ## the Debian source packages of the commit, in build-deb/source/
 
 # One release's package for one architecture, from the source package, in the clean root that
-# the release's builds for every architecture in ARCHES share: native
-# for amd64 with the suite, cross-built for the Pi with the suite under qemu-user, which the
-# build names as its emulator, on PI_SUITE_RELEASE; warnings are errors where WERROR is.
+# the release's builds for every architecture in ARCHES share: native for amd64 with the suite,
+# cross-built for the Pi with the suite under qemu-user, which the build names as its emulator,
+# on PI_SUITE_RELEASE; warnings are errors where WERROR is.
 $(DEB_DIR)/%/built: $(DEB_DIR)/source/built
 	rm -rf $(@D)
 	$(if $(filter ON,$(WERROR)),DEB_BUILD_PROFILES=pkg.kolvo-testclient.werror) \
