@@ -28,7 +28,8 @@ build_arch=$(dpkg --print-architecture)
 mirror=${KOLVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 security=${KOLVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/roots
-control=$here/../../debian/control
+debian_dir=$(cd "$here/../../debian" && pwd)
+control=$debian_dir/control
 
 if [[ $kind == build ]]; then
     # The foreign host architectures, each once and in a fixed order, so that every build of a
@@ -38,7 +39,7 @@ if [[ $kind == build ]]; then
     # brings the release's own solver, which sbuild's cross resolver calls.
     # shellcheck disable=SC2016 # mmdebstrap gives the hook the root's path as $1.
     options=(--variant=buildd '--include=fakeroot,apt-utils' --customize-hook='mkdir "$1/tmp/src"'
-        --customize-hook="copy-in $(dirname "$control") /tmp/src")
+        --customize-hook="copy-in $debian_dir /tmp/src")
     build_deps="apt-get build-dep -y -q /tmp/src"
     for host_arch in "${cross[@]}"; do
         options+=(--include="crossbuild-essential-$host_arch")
@@ -60,7 +61,8 @@ fi
 sources=("deb $mirror $release main")
 [[ $kind == build ]] &&
     sources+=("deb $mirror $release-updates main" "deb $security $release-security main")
-key=$({ printf '%s\n' "${options[@]}" "${sources[@]}"
+# The key leaves out where the clone lies, so that every clone of the project shares the roots.
+key=$({ printf '%s\n' "${options[@]//"$debian_dir"/debian}" "${sources[@]}"
         if [[ $kind == build ]]; then sed -n '/^Build-Depends:/,/^[^ ]/p' "$control"; fi; } |
     sha256sum | cut -c1-12)
 name=$release-$kind-$arches
