@@ -34,6 +34,12 @@ tests=()
 [[ $arch == "$(dpkg --print-architecture)" ]] || tests=(--test-name=installed-programs)
 if ! "$here/with-subids.sh" autopkgtest --apt-upgrade --no-built-binaries --output-dir="$out" \
     "${tests[@]}" "$deb" "$dsc" -- unshare --release "$release" --arch "$arch" --tarball "$tarball" >"$log" 2>&1; then
+    # The failing test's own output: the log's tail holds whichever test ran last.
+    while read -r test verdict _; do
+        [[ $verdict == FAIL ]] || continue
+        echo "autopkgtest: $test printed:" >&2
+        cat "$out/$test-stdout" "$out/$test-stderr" 2>/dev/null | tail -40 >&2
+    done <"$out/summary" || true
     tail -40 "$log" >&2
     echo "autopkgtest: FAILED; the whole log is $log" >&2
     exit 1
