@@ -64,11 +64,12 @@ export XDG_RUNTIME_DIR="$work"
 export XAUTHORITY="$work/Xauthority"
 
 # The first free display from :90 on. Another Xvfb may take a number between the look and the
-# start; Xvfb then ends at once and the next number is tried. -displayfd reports readiness.
+# start; Xvfb then ends at once and the next number is tried. -displayfd reports readiness. It
+# does not reset as its last client leaves, which would drop a client still connecting.
 for number in $(seq 90 129); do
     [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
     xauth -q add ":$number" . "$(mcookie)"
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -auth "$XAUTHORITY" \
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset -auth "$XAUTHORITY" \
         -displayfd 3 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     xvfb_pid=$!
     if wait_for_content 30 "$work/display" "$xvfb_pid"; then

@@ -29,8 +29,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb takes a free display number itself and writes it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# Xvfb takes a free display number itself and writes it once it accepts clients. It does not
+# reset as its last client leaves, which would drop a window still connecting.
+Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 wait_until 30 test -s "$work/display" || { echo "FAIL: Xvfb did not start"; exit 1; }
 DISPLAY=":$(<"$work/display")" && export DISPLAY

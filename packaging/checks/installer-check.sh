@@ -20,10 +20,11 @@ linux_server=$(realpath "${2:?$usage}")/kolvo-loopback-server
 here=$(cd "$(dirname "$0")" && pwd)
 [ -x "$linux_server" ] || { echo "installer-check: no $linux_server; run 'make build'" >&2; exit 1; }
 
-# Everything below runs on a display of its own, which xvfb-run stops by its process id.
+# Everything below runs on a display of its own, which xvfb-run stops by its process id. It does
+# not reset as its last client leaves, which would drop a window still connecting.
 if [ -z "${KOLVO_ON_OWN_DISPLAY:-}" ]; then
     exec env KOLVO_ON_OWN_DISPLAY=1 timeout 600 \
-        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+        xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp -noreset" "$0" "$@"
 fi
 
 installer=$(find "$build" -maxdepth 1 -name 'kolvo-testclient-*-win64.exe' | head -1)
