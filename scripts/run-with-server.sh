@@ -25,9 +25,13 @@ listening() {
         (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null
     fi
 }
+# shellcheck disable=SC2317 # run by wait_until
+listening_or_ended() { grep -q "listening on" "$log" 2>/dev/null || ! kill -0 "$server_pid" 2>/dev/null; }
 
 # shellcheck source=lib/stop-pid.sh
 source "$(dirname "$0")/lib/stop-pid.sh"
+# shellcheck source=lib/wait.sh
+source "$(dirname "$0")/lib/wait.sh"
 
 # shellcheck disable=SC2317 # run by the EXIT trap
 cleanup() {
@@ -52,14 +56,13 @@ if listening; then
     echo "run-with-server: a server already listens on $host:$port; using it"
 else
     echo "run-with-server: loopback server output goes to $log"
+    # Emptied here: the server opens it only once forked, and the last run's line would pass
+    # for this one's.
+    : >"$log"
     "$bin_dir/kolvo-loopback-server" --address "$host" --port "$port" </dev/null >"$log" 2>&1 &
     server_pid=$!
     # "verbinden" should connect at once, so the window waits until the server listens.
-    for _ in $(seq 50); do
-        grep -q "listening on" "$log" 2>/dev/null && break
-        kill -0 "$server_pid" 2>/dev/null || break
-        sleep 0.1
-    done
+    wait_until 30 listening_or_ended || true
     if grep -q "listening on" "$log" 2>/dev/null; then
         echo "run-with-server: loopback server (pid $server_pid) listens on $host:$port"
     else
