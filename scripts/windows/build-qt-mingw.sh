@@ -33,10 +33,10 @@ qt_upstream=${qt_version%%+*}
 qt_upstream=${qt_upstream%%-*}
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 
-# Only what the programs load: Core, Gui, Widgets, Network (plain TCP, no TLS), Test and
-# the Windows platform plugin, with PNG and ICO images. The 6.4 Windows platform plugin does not
-# compile with OpenGL off, nor link with Direct2D off, and Debian's source lacks the wintab
-# header that tablet events need. The libraries carry no link time, so
+# Only what the programs load: Core, Gui, Widgets, Network (plain TCP, no TLS), Test and the
+# Windows platform plugin (not the Direct2D one), with PNG and ICO images. The 6.4 Windows
+# platform plugin does not compile with OpenGL off, nor link with Direct2D off, and Debian's
+# source lacks the wintab header that tablet events need. The libraries carry no link time, so
 # two builds of this source give the same bytes (see SOURCE_DATE_EPOCH below for the rest).
 options=(
   -DCMAKE_BUILD_TYPE=Release
@@ -64,6 +64,7 @@ options=(
   -DFEATURE_pdf=OFF
   -DFEATURE_textodfwriter=OFF
   -DFEATURE_tuiotouch=OFF
+  -DFEATURE_direct2d1_1=OFF
   "-DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp"
   "-DCMAKE_MODULE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
   "-DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
