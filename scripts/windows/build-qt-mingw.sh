@@ -108,6 +108,7 @@ work="$cache_root/work-$key"
 rm -rf "$work" "$prefix"
 mkdir -p "$work"
 log="$work/build.log"
+failed() { echo "$1 failed; see $log" >&2; tail -"$2" "$log" >&2; exit 1; }
 echo "Qt $qt_upstream for Windows is not cached yet: building it once (about 20 minutes on 2 idle cores)." >&2
 echo "Full log: $log" >&2
 
@@ -134,26 +135,16 @@ private_apt=(
 (
     flock 8
     apt-get "${private_apt[@]}" -qq update
-) 8>"$apt_dir.lock" >>"$log" 2>&1 || {
-    echo "apt-get update of the private source list failed; see $log" >&2
-    tail -20 "$log" >&2
-    exit 1
-}
+) 8>"$apt_dir.lock" >>"$log" 2>&1 || failed "apt-get update of the private source list" 20
 
 # The source of the very Qt the Linux build uses, unpacked with Debian's patches. The
 # downloaded files are kept for the release, which hands them on beside the Windows downloads.
 rm -rf "$source_dir"
 mkdir -p "$source_dir"
-(cd "$source_dir" && apt-get "${private_apt[@]}" -qq --download-only source "qt6-base=$qt_version") >>"$log" 2>&1 || {
-    echo "apt-get source qt6-base=$qt_version failed; see $log" >&2
-    tail -20 "$log" >&2
-    exit 1
-}
-(cd "$work" && dpkg-source --no-check -x "$source_dir"/qt6-base_*.dsc) >>"$log" 2>&1 || {
-    echo "unpacking the Qt source failed; see $log" >&2
-    tail -20 "$log" >&2
-    exit 1
-}
+(cd "$source_dir" && apt-get "${private_apt[@]}" -qq --download-only source "qt6-base=$qt_version") \
+    >>"$log" 2>&1 || failed "apt-get source qt6-base=$qt_version" 20
+(cd "$work" && dpkg-source --no-check -x "$source_dir"/qt6-base_*.dsc) >>"$log" 2>&1 ||
+    failed "unpacking the Qt source" 20
 src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -1)
 # rcc stamps the resources it packs (Qt's MIME database among them) with this time instead of
 # the files' own: the date of the source's newest changelog entry.
@@ -168,11 +159,7 @@ cmake -S "$src" -B "$work/build" -G Ninja \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DQT_HOST_PATH=/usr \
   -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$multiarch/cmake" \
-  "${options[@]}" >>"$log" 2>&1 || {
-  echo "Qt configure failed; see $log" >&2
-  tail -40 "$log" >&2
-  exit 1
-}
+  "${options[@]}" >>"$log" 2>&1 || failed "Qt configure" 40
 
 # Ninja's own [done/total] counter, thinned to a line per percent with the elapsed time.
 echo "Building Qt with $jobs jobs ..." >&2
