@@ -81,11 +81,18 @@ echo "root: making the $kind root of $release for ${arches//-/, } (a minute or t
 # another layout's roots among them).
 find "$cache" -maxdepth 1 \( -name "$name-*.tar.*" -mtime +0 -o -name '*.tar.*' \
     -mmin +"$max_age_minutes" \) -delete
-if ! mmdebstrap --quiet "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" "${sources[@]}" \
-    >"$cache/$name.log" 2>&1; then
+# A mirror amid a sync serves index files that do not match its Release file yet, so a failed
+# download is tried again after a minute, twice. mmdebstrap prints apt's own errors unless quiet.
+for try in 1 2 3; do
+    mmdebstrap "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" "${sources[@]}" \
+        >"$cache/$name.log" 2>&1 && break
     tail -30 "$cache/$name.log" >&2
-    echo "root: mmdebstrap failed; its whole output is in $cache/$name.log" >&2
-    exit 1
-fi
+    if (( try == 3 )) || ! grep -q -e '^E: Failed to fetch' -e '^Err:' "$cache/$name.log"; then
+        echo "root: mmdebstrap failed; its whole output is in $cache/$name.log" >&2
+        exit 1
+    fi
+    echo "root: a download failed (try $try of 3); trying again in a minute" >&2
+    sleep 60
+done
 mv "${tarball/.tar./.new.tar.}" "$tarball"
 echo "$tarball"
