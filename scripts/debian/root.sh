@@ -87,7 +87,7 @@ for try in 1 2 3; do
     mmdebstrap "${options[@]}" "$release" "${tarball/.tar./.new.tar.}" "${sources[@]}" \
         >"$cache/$name.log" 2>&1 && break
     tail -30 "$cache/$name.log" >&2
-    if (( try == 3 )) || ! grep -q -e '^E: Failed to fetch' -e '^Err:' "$cache/$name.log"; then
+    if (( try == 3 )) || ! grep -q '^E: Failed to fetch' "$cache/$name.log"; then
         echo "root: mmdebstrap failed; its whole output is in $cache/$name.log" >&2
         exit 1
     fi
