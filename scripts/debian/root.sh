@@ -14,9 +14,8 @@
 #
 # Usage: scripts/debian/root.sh build RELEASE [HOST_ARCH...]
 #        scripts/debian/root.sh test RELEASE [ARCH]
-#   The cache is ${KOLVO_CACHE_DIR:-~/.cache/kolvo-testclient}/roots; KOLVO_DEBIAN_MIRROR and
-#   KOLVO_DEBIAN_SECURITY_MIRROR name other mirrors. Runs as a normal user (mmdebstrap's unshare
-#   mode) or as root.
+#   The cache is ${KOLVO_CACHE_DIR:-~/.cache/kolvo-testclient}/roots; KOLVO_DEBIAN_MIRROR names
+#   another mirror. Runs as a normal user (mmdebstrap's unshare mode) or as root.
 set -euo pipefail
 
 usage="usage: $0 build RELEASE [HOST_ARCH...] | test RELEASE [ARCH]"
@@ -26,7 +25,6 @@ release=$("$here/release.sh" codename "${2:?$usage}")
 shift 2
 build_arch=$(dpkg --print-architecture)
 mirror=${KOLVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
-security=${KOLVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}/roots
 debian_dir=$(cd "$here/../../debian" && pwd)
 control=$debian_dir/control
@@ -56,11 +54,13 @@ else
     exit 2
 fi
 
-# A build root takes the release with its updates and security fixes. A test root takes the
-# release as piuparts' mirror gives it, so that piuparts finds every package of the root there.
+# A build root takes the release with its updates. It takes no security suite: no build needs its
+# fixes, and its mirror syncs apart from the release's, so that one architecture's index may not
+# match its Release file for hours, and every build of the release would fail with it. A test
+# root takes the release as piuparts' mirror gives it, so that piuparts finds every package of
+# the root there.
 sources=("deb $mirror $release main")
-[[ $kind == build ]] &&
-    sources+=("deb $mirror $release-updates main" "deb $security $release-security main")
+[[ $kind == build ]] && sources+=("deb $mirror $release-updates main")
 # The key leaves out where the clone lies, so that every clone of the project shares the roots.
 key=$({ printf '%s\n' "${options[@]//"$debian_dir"/debian}" "${sources[@]}"
         if [[ $kind == build ]]; then sed -n '/^Build-Depends:/,/^[^ ]/p' "$control"; fi; } |
