@@ -26,6 +26,6 @@ if [[ -f $build_dir/CMakeCache.txt ]] &&
 fi
 cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DKOLVO_WERROR="${WERROR:-OFF}" \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_TOOLCHAIN_FILE:FILEPATH="$toolchain" \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$source_dir/cmake/toolchains/mingw-w64-x86_64.cmake" \
     -DKOLVO_QT_SOURCE="$qt_source"
