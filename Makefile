@@ -55,6 +55,9 @@ SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
 LINT_SOURCES = $(shell git ls-files 'app/*.cpp' 'link/*.cpp' 'commands/*.cpp' 'Nano_pause3/*.cpp' 'loopback_server/*.cpp' 2>/dev/null)
+# Every shell script: by its name, or by its first line where it has no .sh (.ci/run, the autopkgtests).
+SHELL_SCRIPTS = $(sort $(shell git ls-files '*.sh' 2>/dev/null) \
+                  $(shell git grep -nI -E '^#!(/usr)?/bin/(env )?(ba|da)?sh' 2>/dev/null | awk -F: '$$2 == 1 { print $$1 }'))
 
 .PHONY: all help run-deps deps build run test sanitize fuzz format format-check lint shellcheck \
         reuse clean deb-deps source-package packages package-check check-deps lintian piuparts \
@@ -201,7 +204,7 @@ release: packages windows ## every download of the commit in dist/, with SHA256S
 format: deps ## format the code with clang-format
 	clang-format -i $(SOURCES)
 
-format-check: deps
+format-check: deps ## fail where clang-format would change the code
 	clang-format --dry-run --Werror $(SOURCES)
 
 # clang-tidy over every shipped source, $(JOBS) files at a time. Its count of the warnings it
@@ -212,9 +215,9 @@ lint: build shellcheck ## clang-tidy over the sources, shellcheck over the scrip
 	printf '%s\n' $(LINT_SOURCES) | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD_DIR) --quiet 2>"$$stderr"; \
 	status=$$?; grep -v '^[0-9]* warnings\? generated\.$$' "$$stderr" >&2; rm -f "$$stderr"; exit $$status
 
-shellcheck:
+shellcheck: ## shellcheck over every shell script
 	$(call install-missing,shellcheck)
-	shellcheck $$(git ls-files '*.sh') debian/tests/installed-programs debian/tests/metadata
+	shellcheck $(SHELL_SCRIPTS)
 
 # Every file states its licence and copyright, in a header or in .reuse/dep5; reuse lint checks it.
 reuse: ## check every file's licence and copyright
