@@ -41,6 +41,43 @@ QAbstractSocket::SocketError commonFault(QAbstractSocket::SocketError reported, 
     return reported;
 }
 
+QString deadLinkMessage(const QString& host, int port,
+                        const std::optional<UnacknowledgedSummary>& lines)
+{
+    QString message = QStringLiteral("Der Server %1 antwortet nicht mehr; die Verbindung ist "
+                                     "unterbrochen.\n")
+                          .arg(endpoint(host, port));
+    if (!lines) {
+        return message + QStringLiteral("Zeilen, die kurz davor gesendet wurden, sind vielleicht "
+                                        "nicht angekommen.");
+    }
+    if (lines->count == 0) {
+        return message + QStringLiteral("Alle gesendeten Zeilen hat er bestätigt.");
+    }
+    if (lines->count == 1) {
+        message += QStringLiteral("Diese Zeile hat er nicht bestätigt, sie ist vielleicht nicht "
+                                  "angekommen:");
+    } else if (lines->count == lines->newest.size()) {
+        message += QStringLiteral("Diese %1 Zeilen hat er nicht bestätigt, sie sind vielleicht "
+                                  "nicht angekommen:")
+                       .arg(lines->count);
+    } else {
+        message += QStringLiteral("%1 Zeilen hat er nicht bestätigt, sie sind vielleicht nicht "
+                                  "angekommen. Die letzten %2:")
+                       .arg(lines->count)
+                       .arg(lines->newest.size());
+    }
+    for (const QByteArray& line : lines->newest) {
+        // One line each, as the log shows it: the blank before the line end stays.
+        QByteArray shown = line;
+        while (shown.endsWith('\n') || shown.endsWith('\r')) {
+            shown.chop(1);
+        }
+        message += QLatin1Char('\n') + QString::fromLatin1(shown);
+    }
+    return message;
+}
+
 QString invalidPortMessage(int port)
 {
     return QStringLiteral("Die Portnummer %1 liegt nicht zwischen 1 und 65535.").arg(port);

@@ -32,6 +32,13 @@ TClientSocket::TClientSocket(QObject* parent) : QObject(parent), m_socket(new QT
         }
     });
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TClientSocket::handleError);
+    connect(&m_liveness, &LivenessWatch::sampled, this, &TClientSocket::noteSendQueue);
+    // The watch reads the descriptor: it ends with the connection, however that ends.
+    connect(m_socket, &QTcpSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+        if (state != QAbstractSocket::ConnectedState) {
+            m_liveness.stop();
+        }
+    });
 }
 
 TClientSocket::~TClientSocket()
@@ -75,7 +82,9 @@ void TClientSocket::SendText(const QString& text)
     if (!Active()) {
         return;
     }
-    m_socket->write(text.toLatin1());
+    const QByteArray bytes = text.toLatin1();
+    m_socket->write(bytes);
+    m_unacknowledged.sent(bytes);
     // Push the bytes to the kernel now: a caller may hold the event loop in a busy wait right
     // after sending, and the line must already be on its way by then.
     m_socket->flush();
@@ -95,6 +104,10 @@ void TClientSocket::handleConnected()
     m_connectTimer.stop();
     // Command lines are short and often come in bursts; Nagle's delay would hold them back.
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    m_socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    m_unacknowledged.clear();
+    m_acknowledgementsKnown = false;
+    m_liveness.start(m_socket->socketDescriptor());
     Q_EMIT OnConnect();
 }
 
@@ -103,11 +116,15 @@ void TClientSocket::handleError()
     m_connectTimer.stop();
     // Qt reports a failed write while the connection still counts as open and the bytes still
     // wait in its buffer.
-    const bool writeFailed =
-        m_socket->state() == QAbstractSocket::ConnectedState && m_socket->bytesToWrite() > 0;
+    const bool connected = m_socket->state() == QAbstractSocket::ConnectedState;
+    const bool writeFailed = connected && m_socket->bytesToWrite() > 0;
+    // A timeout on an established connection is the system giving up on a silent server: no
+    // acknowledgement of what was sent, no answer to a keepalive probe.
     const QString message =
-        connectionFailureMessage(commonFault(m_socket->error(), writeFailed), m_openedHost,
-                                 m_openedPort, m_socket->errorString());
+        connected && m_socket->error() == QAbstractSocket::SocketTimeoutError
+            ? deadLinkMessage(m_openedHost, m_openedPort, unacknowledgedSummary())
+            : connectionFailureMessage(commonFault(m_socket->error(), writeFailed), m_openedHost,
+                                       m_openedPort, m_socket->errorString());
     // What arrived before the fault is the operator's to see before it, each read as it came:
     // the portion still waiting for its turn of the event loop, then whatever followed it.
     if (m_readTimer.isActive()) {
@@ -123,6 +140,26 @@ void TClientSocket::handleError()
         Q_EMIT OnRead();
     }
     Q_EMIT OnFailure(message);
+}
+
+void TClientSocket::noteSendQueue(const LinkLiveness::SendQueue& queue)
+{
+    // The system holds what Qt has handed it; Qt's own buffer holds the rest of what was sent.
+    const qint64 handedToSystem = m_unacknowledged.bytesSent() - m_socket->bytesToWrite();
+    m_unacknowledged.acknowledgedUpTo(handedToSystem - queue.unacknowledged);
+    m_acknowledgementsKnown = true;
+}
+
+std::optional<UnacknowledgedSummary> TClientSocket::unacknowledgedSummary() const
+{
+    // The system gives up only after seconds without any acknowledgement, and the queue is read
+    // every second, so the last reading already holds every acknowledgement that came.
+    if (!m_acknowledgementsKnown) {
+        return std::nullopt;
+    }
+    // Enough to recognise them; the count tells how many more there were.
+    constexpr qsizetype ShownLines = 10;
+    return UnacknowledgedSummary{m_unacknowledged.count(), m_unacknowledged.newest(ShownLines)};
 }
 
 void TClientSocket::deliverRead()

@@ -4,15 +4,22 @@
 
 #pragma once
 
+#include "liveness_watch.h"
+#include "unacknowledged_lines.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 class QTcpSocket;
+struct UnacknowledgedSummary;
 
 // Non-blocking TCP client with the small surface the window uses: host and port, open,
 // close, an active flag, send and receive of 8-bit text, and connect and read events.
-// Nothing here ever blocks the event loop.
+// Nothing here ever blocks the event loop. A server that vanishes without a word (power lost,
+// Wi-Fi gone) is found within seconds, sending or idle, and reported as a failure.
 class TClientSocket : public QObject
 {
     Q_OBJECT
@@ -54,6 +61,8 @@ private:
     void handleError();
     void handleConnectTimeout();
     void deliverRead();
+    void noteSendQueue(const LinkLiveness::SendQueue& queue);
+    [[nodiscard]] std::optional<UnacknowledgedSummary> unacknowledgedSummary() const;
 
     QTcpSocket* m_socket;
     // Bytes that had arrived but were not yet taken when the connection broke: still the
@@ -63,6 +72,11 @@ private:
     // Hands each arrived portion to OnRead on a later turn of the event loop; see the
     // constructor.
     QTimer m_readTimer;
+    LivenessWatch m_liveness;
+    // What was sent on this connection and not yet known to be acknowledged.
+    UnacknowledgedLines m_unacknowledged;
+    // Whether the system tells this connection's acknowledged bytes at all.
+    bool m_acknowledgementsKnown = false;
     QString m_host = QStringLiteral("localhost");
     int m_port = 12345;
     // Host and port of the attempt under way, so a message names what was really tried.

@@ -30,4 +30,7 @@ Q_SIGNALS:
     // arrivalNs: when the last byte reached this machine, on monotonicNs()'s clock.
     void received(const QByteArray& bytes, qint64 arrivalNs);
     void closed();
+    // The client stopped answering without a word (its machine lost power, its link dropped);
+    // closed() follows.
+    void vanished();
 };

@@ -67,6 +67,8 @@ void CommandServer::accept(qintptr descriptor)
             [this, id](const QByteArray& chunk, qint64 arrivalNs) {
                 handleChunk(id, chunk, arrivalNs);
             });
+    connect(connection, &ClientConnection::vanished, this,
+            [this, id] { Q_EMIT clientVanished(id); });
     connect(
         connection, &ClientConnection::closed, this, [this, id] { forget(id); },
         Qt::QueuedConnection);

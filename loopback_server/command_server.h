@@ -55,6 +55,9 @@ Q_SIGNALS:
     void lineReceived(const QByteArray& bytes, qint64 arrivalNs, int connectionId,
                       const QString& peer);
     void lineTooLong(int connectionId);
+    // The client stopped answering, so the system gave its connection up; clientDisconnected
+    // follows.
+    void clientVanished(int connectionId);
 
 protected:
     // The connection for a socket just accepted, which clientConnected reports right after; it

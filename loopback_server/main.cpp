@@ -114,6 +114,9 @@ int main(int argc, char* argv[])
     QObject::connect(&server, &CommandServer::lineTooLong, &server, [&printer](int connectionId) {
         print(printer.tooLong(monotonicNs(), connectionId));
     });
+    QObject::connect(
+        &server, &CommandServer::clientVanished, &server,
+        [&printer](int connectionId) { print(printer.vanished(monotonicNs(), connectionId)); });
     QObject::connect(&server, &CommandServer::lineReceived, &server,
                      [&printer](const QByteArray& bytes, qint64 arrivalNs, int connectionId,
                                 const QString& client) {

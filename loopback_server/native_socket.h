@@ -35,6 +35,13 @@ inline constexpr int ShutdownSending = SD_SEND;
     return error == WSAEWOULDBLOCK || error == WSAEINTR || error == WSAEINPROGRESS;
 }
 
+// The system gave the connection up: the peer acknowledged nothing, or answered no keepalive
+// probe, for too long.
+[[nodiscard]] inline bool peerStoppedAnswering(int error)
+{
+    return error == WSAETIMEDOUT || error == WSAENETRESET;
+}
+
 #else
 
 #include <cerrno>
@@ -60,6 +67,11 @@ inline constexpr int ShutdownSending = SHUT_WR;
 [[nodiscard]] inline bool socketCallMayRetry(int error)
 {
     return error == EAGAIN || error == EWOULDBLOCK || error == EINTR;
+}
+
+[[nodiscard]] inline bool peerStoppedAnswering(int error)
+{
+    return error == ETIMEDOUT;
 }
 
 #endif

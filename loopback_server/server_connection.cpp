@@ -24,11 +24,14 @@ ServerConnection::ServerConnection(qintptr descriptor, QObject* parent)
     m_writeNotifier->setEnabled(false);
     connect(m_readNotifier, &QSocketNotifier::activated, this, &ServerConnection::readAvailable);
     connect(m_writeNotifier, &QSocketNotifier::activated, this, &ServerConnection::sendUnsent);
+    LinkLiveness::enableKeepAlive(m_descriptor);
+    m_liveness.start(m_descriptor);
 }
 
 ServerConnection::~ServerConnection()
 {
     if (isOpen()) {
+        m_liveness.stop();
         m_readNotifier->setEnabled(false);
         m_writeNotifier->setEnabled(false);
         closeNativeSocket(static_cast<NativeSocket>(m_descriptor));
@@ -49,6 +52,7 @@ void ServerConnection::abort()
     if (!isOpen()) {
         return;
     }
+    m_liveness.stop();
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     closeNativeSocket(static_cast<NativeSocket>(m_descriptor));
@@ -65,8 +69,12 @@ void ServerConnection::readAvailable()
     if (read.count < 0 && socketCallMayRetry(read.error)) {
         return;
     }
-    if (read.count <= 0) {
-        abort(); // the client closed, or the connection failed
+    if (read.count == 0) {
+        abort(); // the client closed
+        return;
+    }
+    if (read.count < 0) {
+        fail(read.error);
         return;
     }
     deliver(QByteArray(buffer, read.count), inOrder(arrivalNs));
@@ -86,7 +94,7 @@ void ServerConnection::sendUnsent()
             return;
         }
         if (sent.count < 0) {
-            abort();
+            fail(sent.error);
             return;
         }
         m_unsent.remove(0, sent.count);
@@ -95,6 +103,14 @@ void ServerConnection::sendUnsent()
         m_writeNotifier->setEnabled(false);
         allSent();
     }
+}
+
+void ServerConnection::fail(int error)
+{
+    if (peerStoppedAnswering(error)) {
+        Q_EMIT vanished();
+    }
+    abort();
 }
 
 void ServerConnection::setReadingEnabled(bool enabled)

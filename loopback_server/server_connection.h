@@ -5,6 +5,7 @@
 #pragma once
 
 #include "client_connection.h"
+#include "liveness_watch.h"
 
 class QSocketNotifier;
 
@@ -49,6 +50,8 @@ private:
 
     void readAvailable();
     void sendUnsent();
+    // After a failed socket call: the connection ends, as the client left it.
+    void fail(int error);
     // Lines of one connection arrive in order; their stamps must say so too.
     [[nodiscard]] qint64 inOrder(qint64 arrivalNs);
 
@@ -58,4 +61,6 @@ private:
     QSocketNotifier* m_writeNotifier = nullptr;
     QByteArray m_unsent;
     qint64 m_lastArrivalNs = 0;
+    // A client that vanished must not hold its connection open for ever.
+    LivenessWatch m_liveness;
 };

@@ -47,6 +47,11 @@ QByteArray TrafficPrinter::tooLong(qint64 nowNs, int connectionId) const
            QByteArray::number(LineReader::MaxLineLength) + " bytes, closing the connection\n";
 }
 
+QByteArray TrafficPrinter::vanished(qint64 nowNs, int connectionId) const
+{
+    return prefix(nowNs, connectionId) + "client stopped answering, dropping the connection\n";
+}
+
 QByteArray TrafficPrinter::visible(QByteArrayView bytes)
 {
     QByteArray text;

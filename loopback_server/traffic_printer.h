@@ -22,6 +22,7 @@ public:
     [[nodiscard]] QByteArray connected(qint64 nowNs, int connectionId, const QString& peer) const;
     [[nodiscard]] QByteArray disconnected(qint64 nowNs, int connectionId);
     [[nodiscard]] QByteArray tooLong(qint64 nowNs, int connectionId) const;
+    [[nodiscard]] QByteArray vanished(qint64 nowNs, int connectionId) const;
 
     // CR, LF, tab, backslash and every byte outside printable ASCII as escapes.
     [[nodiscard]] static QByteArray visible(QByteArrayView bytes);

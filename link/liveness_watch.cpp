@@ -1,0 +1,42 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "liveness_watch.h"
+
+LivenessWatch::LivenessWatch(QObject* parent) : QObject(parent)
+{
+    m_timer.setInterval(IntervalMs);
+    connect(&m_timer, &QTimer::timeout, this, &LivenessWatch::check);
+}
+
+LinkLiveness::Settings LivenessWatch::start(qintptr descriptor)
+{
+    m_descriptor = descriptor;
+    const LinkLiveness::Settings settings = LinkLiveness::applyDeadPeerBounds(descriptor);
+    m_limitSet = settings.unacknowledgedLimit;
+    m_limitLifted = false;
+    check();
+    m_timer.start();
+    return settings;
+}
+
+void LivenessWatch::stop()
+{
+    m_timer.stop();
+    m_descriptor = -1;
+}
+
+void LivenessWatch::check()
+{
+    const auto queue = LinkLiveness::sendQueue(m_descriptor);
+    if (!queue) {
+        return;
+    }
+    const bool lift = LinkLiveness::peerWindowClosed(*queue);
+    if (m_limitSet && lift != m_limitLifted &&
+        LinkLiveness::setUnacknowledgedLimit(m_descriptor, !lift)) {
+        m_limitLifted = lift;
+    }
+    Q_EMIT sampled(*queue);
+}
