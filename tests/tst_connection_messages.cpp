@@ -47,6 +47,39 @@ private Q_SLOTS:
                                                        QStringLiteral("Unable to write"));
         QTEST(shown, "expected");
     }
+
+    void deadLinkNamesWhatMayBeLost_data()
+    {
+        QTest::addColumn<std::optional<UnacknowledgedSummary>>("lines");
+        QTest::addColumn<QString>("expected");
+        const QString head = QStringLiteral(
+            "Der Server h:1 antwortet nicht mehr; die Verbindung ist unterbrochen.\n");
+        QTest::newRow("the platform cannot tell")
+            << std::optional<UnacknowledgedSummary>()
+            << head + QStringLiteral("Zeilen, die kurz davor gesendet wurden, sind vielleicht "
+                                     "nicht angekommen.");
+        QTest::newRow("idle: everything acknowledged")
+            << std::optional(UnacknowledgedSummary{})
+            << head + QStringLiteral("Alle gesendeten Zeilen hat er bestätigt.");
+        // Shown as the log shows them: without the line end, with the blank before it.
+        QTest::newRow("one line")
+            << std::optional(UnacknowledgedSummary{1, {"SET POWER ON \r\n"}})
+            << head + QStringLiteral("Diese Zeile hat er nicht bestätigt, sie ist vielleicht "
+                                     "nicht angekommen:\nSET POWER ON ");
+        QTest::newRow("all named, the feedback query's lone LF too")
+            << std::optional(UnacknowledgedSummary{2, {"SET POWER OFF \r\n", "GET FB S88 1 \n"}})
+            << head + QStringLiteral("Diese 2 Zeilen hat er nicht bestätigt, sie sind vielleicht "
+                                     "nicht angekommen:\nSET POWER OFF \nGET FB S88 1 ");
+        QTest::newRow("more than are named")
+            << std::optional(UnacknowledgedSummary{40, {"SET GL M1 3 1 1 100 0 4 0 0 0 0\r\n"}})
+            << head + QStringLiteral("40 Zeilen hat er nicht bestätigt, sie sind vielleicht nicht "
+                                     "angekommen. Die letzten 1:\nSET GL M1 3 1 1 100 0 4 0 0 0 0");
+    }
+    void deadLinkNamesWhatMayBeLost()
+    {
+        QFETCH(std::optional<UnacknowledgedSummary>, lines);
+        QTEST(deadLinkMessage(QStringLiteral("h"), 1, lines), "expected");
+    }
 };
 
 QTEST_MAIN(tst_ConnectionMessages)

@@ -98,6 +98,8 @@ void tst_TrafficPrinter::closedConnectionEndsPulse()
     TrafficPrinter printer;
     const QString peer = QStringLiteral("127.0.0.1:5000");
     (void)printer.line("SET GA M 7 0 1 -1\r\n", 0, 1, peer);
+    QCOMPARE(printer.vanished(500'000, 1),
+             "0.000500 #1 client stopped answering, dropping the connection\n");
     QCOMPARE(printer.disconnected(1'000'000, 1), "0.001000 #1 closed\n");
     QVERIFY(!printer.line("SET GA M 7 0 0 -1\r\n", 300'000'000, 1, peer).contains("pulse"));
 }

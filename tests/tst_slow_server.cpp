@@ -1,0 +1,54 @@
+// SPDX-FileCopyrightText: 2026 Kolvo Testclient contributors
+//
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "warnings_fail.h"
+#include "window_fixture.h"
+
+#include <QTcpSocket>
+#include <QTest>
+
+// A server that is alive but reads nothing for a minute, while its system still acknowledges,
+// is slow, not dead: the window reports nothing, and every line arrives once it reads again.
+class tst_SlowServer : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { failOnAnyWarning(); }
+
+    void serverThatStopsReadingForAMinuteIsNotDeclaredDead()
+    {
+        WindowFixture w;
+        QVERIFY(w.connectToPeer());
+        w.peer.setReading(false);
+        // Fill its receive window and the buffers between, so that the lines that follow wait
+        // behind a closed window, as they would behind a server busy for a minute.
+        auto* socket = w.form->ClientSocket1->findChild<QTcpSocket*>();
+        QVERIFY(socket);
+        const QString filler =
+            (QStringLiteral("GET FB S88 ") + QString(500, u'9') + QStringLiteral(" \n"))
+                .repeated(256);
+        for (int block = 0; block < 512 && socket->bytesToWrite() == 0; ++block) {
+            w.form->ClientSocket1->SendText(filler);
+        }
+        QVERIFY2(socket->bytesToWrite() > 0, "the system never stopped taking data");
+
+        // The operator goes on: power on and off every ten seconds, for a minute.
+        constexpr int Presses = 6;
+        for (int press = 0; press < Presses; ++press) {
+            (press % 2 == 0 ? w.form->Button4 : w.form->Button3)->click();
+            QTest::qWait(10000);
+            QVERIFY2(w.shownMessages.isEmpty(), qPrintable(w.shownMessages.join(u'\n')));
+            QVERIFY(w.form->ClientSocket1->Active());
+        }
+
+        w.peer.setReading(true);
+        QTRY_VERIFY_WITH_TIMEOUT(w.peer.receivedBytes().endsWith("SET POWER OFF \r\n"), 60000);
+        QCOMPARE(w.peer.receivedBytes().count("SET POWER "), Presses);
+        QVERIFY(w.shownMessages.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_SlowServer)
+#include "tst_slow_server.moc"
