@@ -39,10 +39,11 @@ BUILT_PACKAGES = $(foreach a,$(ARCHES),$(foreach r,$(RELEASES),$(DEB_DIR)/$(r)-$
 # `make run` and the plain suite need what debian/control's Build-Depends name (CMake, Qt, the
 # font the layout is measured in): apt-get build-dep installs them, after the compiler and
 # dpkg-dev, which checks them. Everything else serves the other targets: clang for the fuzzers,
-# sanitizers and the tools, Xvfb and AT-SPI for the screen-reader rows.
+# sanitizers and the tools, Xvfb and AT-SPI for the screen-reader rows, nftables to drop a
+# vanished server's packets in the dead-link test's own network namespace.
 RUN_PACKAGES := g++ make dpkg-dev
 PACKAGES    := clang clang-format clang-tidy libclang-rt-dev \
-               xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils
+               xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils nftables
 # sbuild in unshare mode builds as a normal user; qemu-user runs the Raspberry Pi suites.
 DEB_PACKAGES := sbuild mmdebstrap uidmap dpkg-dev devscripts qemu-user-static
 CHECK_PACKAGES := lintian autopkgtest piuparts qemu-user-static
