@@ -94,10 +94,13 @@ private Q_SLOTS:
                   "data: only keepalive finds a dead server here");
         }
         const auto value = readOption(client.socketDescriptor(), level, name);
-        if (!value && !settings.probeTiming) {
-            QSKIP("This system (Windows before 10 1709, or Wine) neither sets nor tells the "
-                  "probes' timing one by one");
+#ifdef _WIN32
+        // Before 10 1709 the probes' timing is set as a whole, and not told; Wine may lack it.
+        if (!value) {
+            QSKIP("This Windows does not tell this setting");
         }
+#endif
+        QVERIFY(settings.probeTiming);
         QVERIFY(value.has_value());
         QCOMPARE(int(*value), expected);
     }
