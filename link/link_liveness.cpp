@@ -29,14 +29,17 @@ using OptionValue = DWORD;
 using OptionLength = int;
 
 // Windows 10 1709's names; older MinGW headers lack them.
-constexpr int WinTcpKeepIdle = 3;
+constexpr int KeepIdle = 3;
+constexpr int KeepCount = 16;
+constexpr int KeepInterval = 17;
 constexpr int WinTcpMaxRetransmitSeconds = 5;
-constexpr int WinTcpKeepCount = 16;
-constexpr int WinTcpKeepInterval = 17;
 #else
 using Native = int;
 using OptionValue = int;
 using OptionLength = socklen_t;
+constexpr int KeepIdle = TCP_KEEPIDLE;
+constexpr int KeepCount = TCP_KEEPCNT;
+constexpr int KeepInterval = TCP_KEEPINTVL;
 #endif
 
 Native native(qintptr descriptor)
@@ -48,6 +51,13 @@ bool setOption(qintptr descriptor, int level, int name, OptionValue value)
 {
     return ::setsockopt(native(descriptor), level, name, reinterpret_cast<const char*>(&value),
                         OptionLength{sizeof value}) == 0;
+}
+
+bool setProbeTiming(qintptr descriptor)
+{
+    return setOption(descriptor, IPPROTO_TCP, KeepIdle, IdleBeforeProbeSeconds) &&
+           setOption(descriptor, IPPROTO_TCP, KeepInterval, ProbeIntervalSeconds) &&
+           setOption(descriptor, IPPROTO_TCP, KeepCount, ProbeCount);
 }
 
 } // namespace
@@ -62,10 +72,7 @@ bool enableKeepAlive(qintptr descriptor)
 Settings applyDeadPeerBounds(qintptr descriptor)
 {
     Settings settings;
-    settings.probeTiming =
-        setOption(descriptor, IPPROTO_TCP, WinTcpKeepIdle, IdleBeforeProbeSeconds) &&
-        setOption(descriptor, IPPROTO_TCP, WinTcpKeepInterval, ProbeIntervalSeconds) &&
-        setOption(descriptor, IPPROTO_TCP, WinTcpKeepCount, ProbeCount);
+    settings.probeTiming = setProbeTiming(descriptor);
     if (!settings.probeTiming) {
         // Before Windows 10 1709 the count is fixed at 10: probes every second keep the idle
         // bound at 15 s.
@@ -98,10 +105,7 @@ bool setUnacknowledgedLimit(qintptr descriptor, bool on)
 Settings applyDeadPeerBounds(qintptr descriptor)
 {
     Settings settings;
-    settings.probeTiming =
-        setOption(descriptor, IPPROTO_TCP, TCP_KEEPIDLE, IdleBeforeProbeSeconds) &&
-        setOption(descriptor, IPPROTO_TCP, TCP_KEEPINTVL, ProbeIntervalSeconds) &&
-        setOption(descriptor, IPPROTO_TCP, TCP_KEEPCNT, ProbeCount);
+    settings.probeTiming = setProbeTiming(descriptor);
     settings.unacknowledgedLimit =
         sendQueue(descriptor).has_value() && setUnacknowledgedLimit(descriptor, true);
     return settings;

@@ -543,15 +543,7 @@ private Q_SLOTS:
         QVERIFY(w.connectToPeer());
         w.peer.setReading(false);
         // Fill the kernel's buffers first, so the drag's lines really have nowhere to go.
-        auto* socket = w.form->ClientSocket1->findChild<QTcpSocket*>();
-        QVERIFY(socket);
-        const QString filler =
-            (QStringLiteral("GET FB S88 ") + QString(500, u'9') + QStringLiteral(" \n"))
-                .repeated(256);
-        for (int block = 0; block < 512 && socket->bytesToWrite() == 0; ++block) {
-            w.form->ClientSocket1->SendText(filler);
-        }
-        QVERIFY2(socket->bytesToWrite() > 0, "the kernel never stopped taking data");
+        QVERIFY2(w.fillPeerWindow(), "the kernel never stopped taking data");
 
         constexpr int Steps = 10 * 200;
         const qsizetype logBefore = w.log().size();

@@ -5,7 +5,6 @@
 #include "warnings_fail.h"
 #include "window_fixture.h"
 
-#include <QTcpSocket>
 #include <QTest>
 
 // A server that is alive but reads nothing for a minute, while its system still acknowledges,
@@ -22,17 +21,8 @@ private Q_SLOTS:
         WindowFixture w;
         QVERIFY(w.connectToPeer());
         w.peer.setReading(false);
-        // Fill its receive window and the buffers between, so that the lines that follow wait
-        // behind a closed window, as they would behind a server busy for a minute.
-        auto* socket = w.form->ClientSocket1->findChild<QTcpSocket*>();
-        QVERIFY(socket);
-        const QString filler =
-            (QStringLiteral("GET FB S88 ") + QString(500, u'9') + QStringLiteral(" \n"))
-                .repeated(256);
-        for (int block = 0; block < 512 && socket->bytesToWrite() == 0; ++block) {
-            w.form->ClientSocket1->SendText(filler);
-        }
-        QVERIFY2(socket->bytesToWrite() > 0, "the system never stopped taking data");
+        // Lines that follow wait behind a closed window, as behind a server busy for a minute.
+        QVERIFY2(w.fillPeerWindow(), "the system never stopped taking data");
 
         // The operator goes on: power on and off every ten seconds, for a minute.
         constexpr int Presses = 6;

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
@@ -101,6 +102,24 @@ struct WindowFixture
             return form->ClientSocket1->Active() && log().count(connected) > before &&
                    peer.activeConnections() > 0;
         });
+    }
+
+    // With the peer's reading off: sends until its receive window and the system's buffers are
+    // full and Qt's own buffer holds the rest, so that the lines that follow have nowhere to go,
+    // as behind a server busy for long. False if the system never stopped taking data.
+    [[nodiscard]] bool fillPeerWindow()
+    {
+        auto* socket = form->ClientSocket1->findChild<QTcpSocket*>();
+        if (socket == nullptr) {
+            return false;
+        }
+        const QString filler =
+            (QStringLiteral("GET FB S88 ") + QString(500, u'9') + QStringLiteral(" \n"))
+                .repeated(256);
+        for (int block = 0; block < 512 && socket->bytesToWrite() == 0; ++block) {
+            form->ClientSocket1->SendText(filler);
+        }
+        return socket->bytesToWrite() > 0;
     }
 
     // Waits until the peer has received exactly `expected` in total.
