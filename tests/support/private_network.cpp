@@ -102,8 +102,9 @@ void enter(char** argv)
 {
 #if defined(KOLVO_TEST_EMULATOR)
     Q_UNUSED(argv);
-    reason() = QStringLiteral("under an emulator the namespace would hold the emulator, and "
-                              "qemu-user passes no nftables set-up through");
+    reason() = QStringLiteral("under qemu-user, which runs the test inside the emulator (unshare "
+                              "would start it without), and passes neither the kernel's TCP_INFO "
+                              "nor SIOCOUTQNSD through (7.2), so that only keepalive is set");
 #elif !defined(__linux__)
     Q_UNUSED(argv);
     reason() = QStringLiteral("network namespaces are Linux's; Wine runs this test in the "
