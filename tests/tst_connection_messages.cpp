@@ -62,10 +62,6 @@ private Q_SLOTS:
             << std::optional(UnacknowledgedSummary{})
             << head + QStringLiteral("Alle gesendeten Zeilen hat er bestätigt.");
         // Shown as the log shows them: without the line end, with the blank before it.
-        QTest::newRow("one line")
-            << std::optional(UnacknowledgedSummary{1, {"SET POWER ON \r\n"}})
-            << head + QStringLiteral("Diese Zeile hat er nicht bestätigt, sie ist vielleicht "
-                                     "nicht angekommen:\nSET POWER ON ");
         QTest::newRow("all named, the feedback query's lone LF too")
             << std::optional(UnacknowledgedSummary{2, {"SET POWER OFF \r\n", "GET FB S88 1 \n"}})
             << head + QStringLiteral("Diese 2 Zeilen hat er nicht bestätigt, sie sind vielleicht "

@@ -2,10 +2,16 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
+#include "link_liveness.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
 
 #include <QTest>
+
+#ifdef __linux__
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#endif
 
 // A server that is alive but reads nothing for a minute, while its system still acknowledges,
 // is slow, not dead: the window reports nothing, and every line arrives once it reads again.
@@ -37,6 +43,19 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(w.peer.receivedBytes().endsWith("SET POWER OFF \r\n"), 60000);
         QCOMPARE(w.peer.receivedBytes().count("SET POWER "), Presses);
         QVERIFY(w.shownMessages.isEmpty());
+#ifdef __linux__
+        // The bound lifted meanwhile holds again, for a server that dies from now on.
+        const auto descriptor = w.form->ClientSocket1->findChild<QTcpSocket*>()->socketDescriptor();
+        if (LinkLiveness::sendQueue(descriptor)) {
+            const auto bound = [descriptor] {
+                int value = -1;
+                socklen_t length = sizeof value;
+                ::getsockopt(int(descriptor), IPPROTO_TCP, TCP_USER_TIMEOUT, &value, &length);
+                return value;
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(bound(), LinkLiveness::UnacknowledgedLimitMs, 3000);
+        }
+#endif
     }
 };
 
