@@ -46,7 +46,8 @@ PACKAGES    := clang clang-format clang-tidy libclang-rt-dev \
                xvfb xauth dbus at-spi2-core qt6-qpa-plugins xdotool x11-utils nftables
 # sbuild in unshare mode builds as a normal user; qemu-user runs the Raspberry Pi suites.
 DEB_PACKAGES := sbuild mmdebstrap uidmap dpkg-dev devscripts qemu-user-static
-CHECK_PACKAGES := lintian autopkgtest piuparts qemu-user-static
+# mmdebstrap makes the arm64 test root only once arch-test has found that qemu-user runs it.
+CHECK_PACKAGES := lintian autopkgtest piuparts qemu-user-static arch-test
 # Qt for Windows builds with the first line alone; the programs' tests and downloads need the rest.
 WIN_QT_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
                g++-mingw-w64-x86-64-posix
