@@ -26,4 +26,5 @@ if ! unshare --net $user true 2>/dev/null; then
 fi
 # A new namespace's loopback starts down.
 # shellcheck disable=SC2016,SC2086 # expanded by the inner shell; one option or none
-exec unshare --net $user sh -c 'ip link set lo up && exec "$@"' sh "$@"
+# The variable tells the test it runs inside, where dropping packets touches nothing else.
+exec unshare --net $user sh -c 'ip link set lo up && KOLVO_PRIVATE_NETWORK=1 exec "$@"' sh "$@"
