@@ -31,7 +31,6 @@ ServerConnection::ServerConnection(qintptr descriptor, QObject* parent)
 ServerConnection::~ServerConnection()
 {
     if (isOpen()) {
-        m_liveness.stop();
         m_readNotifier->setEnabled(false);
         m_writeNotifier->setEnabled(false);
         closeNativeSocket(static_cast<NativeSocket>(m_descriptor));
