@@ -36,8 +36,9 @@ struct Settings
 // Turns keepalive on, for sockets that Qt does not manage.
 bool enableKeepAlive(qintptr descriptor);
 // Sets the probes' timing and the bound on unacknowledged data (keepalive itself is switched
-// on separately). The bound is set only where sendQueue() can be read, since without it a
-// peer that stops reading could not be told from a dead one (see setUnacknowledgedLimit).
+// on separately). On Linux the bound is set only where sendQueue() can be read, since without
+// it a peer that stops reading could not be told from a dead one (see setUnacknowledgedLimit);
+// Windows sets it always, as it never counts a closed window against it.
 Settings applyDeadPeerBounds(qintptr descriptor);
 
 // What the system still holds of the sent bytes, and what the peer lets it send.

@@ -16,8 +16,10 @@ LinkLiveness::Settings LivenessWatch::start(qintptr descriptor)
     const LinkLiveness::Settings settings = LinkLiveness::applyDeadPeerBounds(descriptor);
     m_limitSet = settings.unacknowledgedLimit;
     m_limitLifted = false;
-    check();
-    m_timer.start();
+    // Where the system does not tell its send queue there is nothing to watch.
+    if (check()) {
+        m_timer.start();
+    }
     return settings;
 }
 
@@ -27,11 +29,11 @@ void LivenessWatch::stop()
     m_descriptor = -1;
 }
 
-void LivenessWatch::check()
+bool LivenessWatch::check()
 {
     const auto queue = LinkLiveness::sendQueue(m_descriptor);
     if (!queue) {
-        return;
+        return false;
     }
     const bool lift = LinkLiveness::peerWindowClosed(*queue);
     if (m_limitSet && lift != m_limitLifted &&
@@ -39,4 +41,5 @@ void LivenessWatch::check()
         m_limitLifted = lift;
     }
     Q_EMIT sampled(*queue);
+    return true;
 }

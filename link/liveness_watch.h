@@ -33,7 +33,8 @@ Q_SIGNALS:
     void sampled(const LinkLiveness::SendQueue& queue);
 
 private:
-    void check();
+    // False where the platform does not tell the send queue.
+    bool check();
 
     QTimer m_timer;
     qintptr m_descriptor = -1;
