@@ -15,8 +15,9 @@ JOBS        ?= $(shell nproc)
 ASAN_DIR    ?= build-asan
 FUZZ_DIR    ?= build-fuzz
 FUZZ_SECONDS ?= 60
-# The Windows build: cross-compiled with mingw-w64 against a Qt built once from Debian's own
-# source (cached outside the tree), tested under Wine, packed as a zip and an installer.
+# The Windows build: cross-compiled with Debian 13's mingw-w64 against a Qt built once from
+# Debian 13's own source (cached outside the tree), tested under Debian 13's Wine, packed as a zip
+# and an installer, all inside a Debian 13 root of its own (scripts/windows/in-root.sh).
 WIN_DIR     ?= build-win
 # The Debian source packages and every release's and architecture's binary packages.
 DEB_DIR     ?= build-deb
@@ -48,11 +49,9 @@ PACKAGES    := clang clang-format clang-tidy libclang-rt-dev \
 DEB_PACKAGES := sbuild mmdebstrap uidmap dpkg-dev devscripts qemu-user-static
 # mmdebstrap makes the arm64 test root only once arch-test has found that qemu-user runs it.
 CHECK_PACKAGES := lintian autopkgtest piuparts qemu-user-static arch-test
-# Qt for Windows builds with the first line alone; the programs' tests and downloads need the rest.
-WIN_QT_PACKAGES := cmake ninja-build make qt6-base-dev qt6-base-dev-tools dpkg-dev \
-               g++-mingw-w64-x86-64-posix
-WIN_PACKAGES := $(WIN_QT_PACKAGES) wine64 nsis xvfb xauth xdotool x11-utils fonts-liberation \
-               fontconfig python3 strip-nondeterminism
+# The Windows build's root: mmdebstrap makes it (uidmap lets a normal user), zstd packs it.
+WIN_PACKAGES := mmdebstrap uidmap zstd
+IN_WIN_ROOT := $(CURDIR)/scripts/windows/in-root.sh
 SUDO        := $(if $(filter 0,$(shell id -u)),,sudo)
 SOURCES      = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 # clang-tidy reads the program's own code; tests and benchmarks are mostly Qt Test macros.
@@ -63,7 +62,6 @@ SHELL_SCRIPTS = $(sort $(shell git ls-files '*.sh' 2>/dev/null) \
 
 .PHONY: all help run-deps deps build run test sanitize fuzz format format-check lint shellcheck \
         reuse clean deb-deps source-package packages package-check check-deps lintian piuparts \
-        windows-qt-deps \
         windows-deps windows windows-test release FORCE
 
 all: build
@@ -183,22 +181,21 @@ autopkgtest-%: packages check-deps
 piuparts: packages check-deps
 	scripts/debian/piuparts.sh $(DEB_DIR)
 
-windows-qt-deps:
-	$(call install-missing,$(WIN_QT_PACKAGES))
-
 windows-deps:
 	$(call install-missing,$(WIN_PACKAGES))
 
 # Qt for Windows is built once into the cache; configure.sh configures the folder against it.
 windows: windows-deps ## the Windows zip and installer, cross-built in build-win/
-	WERROR=$(WERROR) scripts/windows/configure.sh $(WIN_DIR)
-	cmake --build $(WIN_DIR) -j $(JOBS)
-	cd $(WIN_DIR) && cpack
+	$(IN_WIN_ROOT) env WERROR=$(WERROR) scripts/windows/configure.sh $(WIN_DIR)
+	$(IN_WIN_ROOT) cmake --build $(WIN_DIR) -j $(JOBS)
+	cd $(WIN_DIR) && $(IN_WIN_ROOT) cpack
 
-# The installer check times the pulse with the Linux loopback server, hence the Linux build.
+# The installer check times the pulse with the Linux loopback server, hence the Linux build. The
+# log names the Wine and the Windows it reports first.
 windows-test: windows build ## the Windows suite and installer under Wine
-	cd $(WIN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
-	packaging/checks/installer-check.sh $(WIN_DIR) $(BUILD_DIR)/bin
+	$(IN_WIN_ROOT) scripts/windows/wine-run.sh --describe
+	cd $(WIN_DIR) && QT_QPA_PLATFORM=offscreen $(IN_WIN_ROOT) ctest --output-on-failure -j $(JOBS) --timeout 300
+	$(IN_WIN_ROOT) packaging/checks/installer-check.sh $(WIN_DIR) $(BUILD_DIR)/bin
 
 release: packages windows ## every download of the commit in dist/, with SHA256SUMS
 	scripts/release.sh $(DIST_DIR) $(WIN_DIR) $(DEB_DIR)

@@ -12,6 +12,10 @@ install(FILES
     $<TARGET_FILE:Qt6::Widgets>
     $<TARGET_FILE:Qt6::Network>
     DESTINATION .)
+# Debian's Qt (6.8 on) leaves the plugins' targets out unless a project asks for one.
+if(NOT TARGET Qt6::QWindowsIntegrationPlugin)
+    find_package(Qt6QWindowsIntegrationPlugin CONFIG REQUIRED PATHS ${Qt6Gui_DIR} NO_DEFAULT_PATH)
+endif()
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 
 # The licences the downloads carry go to a folder of their own; each runtime library's licence
@@ -57,12 +61,17 @@ install(CODE "
 # the exact Qt source is. KOLVO_QT_SOURCE is the folder with the Qt source package the libraries were built from.
 set(KOLVO_QT_SOURCE "" CACHE PATH "Folder with the Debian source package of the Windows Qt")
 file(GLOB qt_dsc "${KOLVO_QT_SOURCE}/qt6-base_*.dsc")
-if(NOT qt_dsc OR NOT EXISTS "${KOLVO_QT_SOURCE}/configure-options.txt")
-    message(FATAL_ERROR "KOLVO_QT_SOURCE must name the folder that holds the Qt source package "
-                        "and configure-options.txt (scripts/windows/build-qt-mingw.sh makes it)")
+if(NOT qt_dsc OR NOT EXISTS "${KOLVO_QT_SOURCE}/configure-options.txt"
+   OR NOT EXISTS "${KOLVO_QT_SOURCE}/copyright")
+    message(FATAL_ERROR "KOLVO_QT_SOURCE must name the folder that holds the Qt source package, "
+                        "configure-options.txt and copyright (scripts/windows/build-qt-mingw.sh "
+                        "makes it)")
 endif()
 get_filename_component(qt_dsc "${qt_dsc}" NAME)
 string(REGEX REPLACE "^qt6-base_(.*)\\.dsc$" "\\1" KOLVO_QT_DEBIAN_VERSION "${qt_dsc}")
+# snapshot.debian.org spells the version's "+" and ":" as in any URL.
+string(REPLACE "+" "%2B" KOLVO_QT_DEBIAN_VERSION_URL "${KOLVO_QT_DEBIAN_VERSION}")
+string(REPLACE ":" "%3A" KOLVO_QT_DEBIAN_VERSION_URL "${KOLVO_QT_DEBIAN_VERSION_URL}")
 set(KOLVO_QT_VERSION ${Qt6Core_VERSION})
 set(KOLVO_QT_SOURCE_ARCHIVE "qt6-base-${KOLVO_QT_DEBIAN_VERSION}-source.tar")
 file(STRINGS "${KOLVO_QT_SOURCE}/configure-options.txt" qt_options)
@@ -70,10 +79,18 @@ list(TRANSFORM qt_options PREPEND "        ")
 list(JOIN qt_options "\n" KOLVO_QT_OPTIONS)
 execute_process(COMMAND ${CMAKE_CXX_COMPILER} -dumpfullversion
                 OUTPUT_VARIABLE KOLVO_COMPILER_VERSION OUTPUT_STRIP_TRAILING_WHITESPACE)
-set(KOLVO_COMPILER_VERSION "g++ ${KOLVO_COMPILER_VERSION}")
+# Debian's mingw-w64 compilers name only the major version; their package names the release.
+execute_process(COMMAND dpkg-query -W "-f=\${Version}" g++-mingw-w64-x86-64-posix
+                OUTPUT_VARIABLE compiler_package RESULT_VARIABLE failed ERROR_QUIET)
+if(failed)
+    set(KOLVO_COMPILER_VERSION "g++ ${KOLVO_COMPILER_VERSION}")
+else()
+    set(KOLVO_COMPILER_VERSION "g++ ${KOLVO_COMPILER_VERSION}, Debian's g++-mingw-w64-x86-64-posix ${compiler_package}")
+endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/licenses-README.txt.in ${licenses}/README.txt @ONLY)
 
-configure_file(/usr/share/doc/libqt6core6/copyright ${licenses}/Qt-copyright.txt COPYONLY)
+# The copyright file of the very source the libraries were built from.
+configure_file(${KOLVO_QT_SOURCE}/copyright ${licenses}/Qt-copyright.txt COPYONLY)
 configure_file(${PROJECT_SOURCE_DIR}/LICENSES/GPL-3.0-or-later.txt ${licenses}/GPL-3.0.txt COPYONLY)
 configure_file(/usr/share/common-licenses/LGPL-3 ${licenses}/LGPL-3.0.txt COPYONLY)
 install(DIRECTORY ${licenses}/ DESTINATION licenses)

@@ -2,7 +2,7 @@
 //
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "contrast.h"
+#include "legibility.h"
 #include "tradio_group.h"
 #include "warnings_fail.h"
 #include "window_fixture.h"
@@ -18,7 +18,6 @@
 #include <QStyleOptionButton>
 #include <QTextDocument>
 
-#include <algorithm>
 #include <vector>
 
 // What a screen reader, a keyboard user and a dark desktop get from the window.
@@ -60,23 +59,6 @@ void operate(TForm1& form, QWidget* control, const QString& step)
                                               ? QAccessibleActionInterface::increaseAction()
                                               : QAccessibleActionInterface::decreaseAction());
     }
-}
-
-// The contrast between the lightest and the darkest pixel of `area`: for a caption its text
-// against the background, for an indicator its ring against what lies beside it.
-double contrastWithin(const QImage& image, const QRect& area)
-{
-    std::vector<QColor> pixels;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            pixels.push_back(image.pixelColor(x, y));
-        }
-    }
-    const auto [darkest, lightest] =
-        std::minmax_element(pixels.begin(), pixels.end(), [](const QColor& a, const QColor& b) {
-            return relativeLuminance(a) < relativeLuminance(b);
-        });
-    return contrastRatio(*lightest, *darkest);
 }
 
 } // namespace

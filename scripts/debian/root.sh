@@ -10,15 +10,18 @@
 # saves every build their download: for the build machine's architecture and for every host
 # architecture given, which one release's builds share, so the build machine's part is made once.
 # A test root holds the minimal base system with apt, for one architecture.
+# A tools root holds the given packages (NAME or NAME=VERSION) for the build machine's
+# architecture: programs of the release that scripts run on this machine inside it.
 # Each is keyed by what goes into it and made anew after KOLVO_ROOT_MAX_AGE_DAYS (30).
 #
 # Usage: scripts/debian/root.sh build RELEASE [HOST_ARCH...]
 #        scripts/debian/root.sh test RELEASE [ARCH]
+#        scripts/debian/root.sh tools RELEASE PACKAGE...
 #   The cache is ${KOLVO_CACHE_DIR:-~/.cache/kolvo-testclient}/roots; KOLVO_DEBIAN_MIRROR names
 #   another mirror. Runs as a normal user (mmdebstrap's unshare mode) or as root.
 set -euo pipefail
 
-usage="usage: $0 build RELEASE [HOST_ARCH...] | test RELEASE [ARCH]"
+usage="usage: $0 build RELEASE [HOST_ARCH...] | test RELEASE [ARCH] | tools RELEASE PACKAGE..."
 kind=${1:?$usage}
 here=$(cd "$(dirname "$0")" && pwd)
 release=$("$here/release.sh" codename "${2:?$usage}")
@@ -49,6 +52,9 @@ if [[ $kind == build ]]; then
 elif [[ $kind == test ]]; then
     arches=${1:-$build_arch}
     options=(--variant=minbase --include=apt --architectures="$arches")
+elif [[ $kind == tools && $# -gt 0 ]]; then
+    arches=$build_arch
+    options=(--variant=apt --include="$(IFS=,; echo "$*")" --architectures="$arches")
 else
     echo "$usage" >&2
     exit 2
@@ -58,9 +64,11 @@ fi
 # fixes, and its mirror syncs apart from the release's, so that one architecture's index may not
 # match its Release file for hours, and every build of the release would fail with it. A test
 # root takes the release as piuparts' mirror gives it, so that piuparts finds every package of
-# the root there.
+# the root there. A tools root takes the release's fixes as they come, security ones included:
+# what it builds is shipped. It is one architecture, and a failed download is tried again.
 sources=("deb $mirror $release main")
-[[ $kind == build ]] && sources+=("deb $mirror $release-updates main")
+[[ $kind != test ]] && sources+=("deb $mirror $release-updates main")
+[[ $kind == tools ]] && sources+=("deb ${KOLVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security} $release-security main")
 # The key leaves out where the clone lies, so that every clone of the project shares the roots.
 key=$({ printf '%s\n' "${options[@]//"$debian_dir"/debian}" "${sources[@]}"
         if [[ $kind == build ]]; then sed -n '/^Build-Depends:/,/^[^ ]/p' "$control"; fi; } |

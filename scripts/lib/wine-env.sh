@@ -4,8 +4,9 @@
 
 # shellcheck shell=bash
 # Sourced by the Windows scripts: one Wine set-up for tests, benchmarks and the installer check.
-# A 64-bit prefix of our own in the cache (its first start takes a while), no Mono or Gecko
-# prompts, and Wine's own chatter off.
+# A 64-bit prefix of our own in the cache (its first start takes a while), one for each Wine
+# version, so that no prefix an older Wine made is carried on; no Mono or Gecko prompts, and
+# Wine's own chatter off.
 
 # Debian's wine64 puts its launcher outside PATH; other installs put it on PATH. The first of
 # the given names found wins.
@@ -14,7 +15,7 @@ kolvo_find_wine_program() {
     for name in "$@"; do
         for candidate in "$(command -v "$name" 2>/dev/null)" \
             "$(dpkg-query -L wine64 2>/dev/null | grep -m1 "/$name\$")"; do
-            [ -n "$candidate" ] && [ -x "$candidate" ] && { printf '%s' "$candidate"; return 0; }
+            [ -f "$candidate" ] && [ -x "$candidate" ] && { printf '%s' "$candidate"; return 0; }
         done
     done
     echo "wine-env: no $* found; install the package wine64" >&2
@@ -23,10 +24,13 @@ kolvo_find_wine_program() {
 WINE=${WINE:-$(kolvo_find_wine_program wine64)}
 WINESERVER=${WINESERVER:-$(kolvo_find_wine_program wineserver64 wineserver)}
 export WINEARCH=win64
-# Tests run in a prefix of their own: the platform they set in its environment must not reach
-# a program started by hand.
+# "wine-10.0 (Debian 10.0~repack-6)": the version, as a log should show it.
+kolvo_wine_version=$("$WINE" --version 2>/dev/null | head -1)
+# Tests run in a prefix of their own for each platform and Windows app mode (light or dark):
+# what they set in its environment and registry must not reach a program started by hand.
 kolvo_wine_cache=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}
-export WINEPREFIX=${WINEPREFIX:-$kolvo_wine_cache/wine-prefix${QT_QPA_PLATFORM:+-$QT_QPA_PLATFORM}}
+kolvo_wine_release=${kolvo_wine_version%% *}
+export WINEPREFIX=${WINEPREFIX:-$kolvo_wine_cache/${kolvo_wine_release:-wine}-prefix${QT_QPA_PLATFORM:+-$QT_QPA_PLATFORM}${KOLVO_WINE_APP_MODE:+-$KOLVO_WINE_APP_MODE}}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
@@ -74,4 +78,25 @@ kolvo_wine_set_environment() {
             "$WINE" reg delete 'HKCU\Environment' /v "$name" /f >/dev/null 2>&1
         fi
     ) 9>"$WINEPREFIX.lock"
+}
+
+# Sets Windows' app mode in the prefix, as Settings > Personalization > Colors does: "light" or
+# "dark". Programs read it at their start.
+kolvo_wine_set_app_mode() {
+    local light
+    case $1 in light) light=1 ;; dark) light=0 ;; *) echo "wine-env: no app mode '$1'" >&2; return 1 ;; esac
+    grep -qx "\"AppsUseLightTheme\"=dword:0000000$light" "$WINEPREFIX/user.reg" 2>/dev/null && return 0
+    (
+        flock 9
+        "$WINE" reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Themes\Personalize' \
+            /v AppsUseLightTheme /t REG_DWORD /d "$light" /f >/dev/null 2>&1
+        "$WINESERVER" -w
+    ) 9>"$WINEPREFIX.lock"
+}
+
+# What a log of the Windows tests shows first: the Wine that ran them and the Windows it reports.
+kolvo_wine_describe() {
+    local windows
+    windows=$("$WINE" cmd /c ver 2>/dev/null | tr -d '\r' | grep -m1 -i windows)
+    printf 'Wine: %s, reporting %s\n' "$kolvo_wine_version" "${windows:-an unknown Windows}"
 }

@@ -4,14 +4,14 @@
 #
 # SPDX-License-Identifier: GPL-3.0-or-later
 
-# Builds Debian's own Qt source for 64-bit Windows with mingw-w64, once, into a cache outside
-# the tree. The cache folder's name carries the Qt version and a hash of the options below, so
-# a change of either builds anew and a finished build is reused as it is.
-# Runs as a normal user: the source comes through an apt configuration of its own in the
-# cache, so nothing under /etc or /var/lib/apt changes. Two runs that share the cache wait for
-# each other's build instead of building twice.
+# Builds Debian 13's Qt source for 64-bit Windows with that release's mingw-w64 GCC, once, into
+# a cache outside the tree. Runs inside the Windows tools root (in-root.sh), whose host tools are
+# of the very same Qt version. The cache folder's name carries the Qt version and a hash of the
+# Debian version, the compiler's and the options below, so a change of any builds anew and a
+# finished build is reused as it is. Two runs that share the cache wait for each other's build
+# instead of building twice.
 # Prints the install prefix on its last line; with --source, prints only the folder that holds
-# (or will hold) the Debian source package it builds from.
+# (or will hold) the Debian source package it builds from; with --key, only the key.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -19,25 +19,25 @@ toolchain=$(cd "$here/../../cmake/toolchains" && pwd)/mingw-w64-x86_64.cmake
 cache_root=${KOLVO_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/kolvo-testclient}
 jobs=${JOBS:-$(nproc)}
 
-need() {
-    command -v "$1" >/dev/null || { echo "build-qt-mingw: $1 is missing; install the package $2" >&2; exit 1; }
+outside() {
+    echo "build-qt-mingw: $1; run it through scripts/windows/in-root.sh" >&2
+    exit 1
 }
-need dpkg-architecture dpkg-dev
-need dpkg-source dpkg-dev
-need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
-need ninja ninja-build
-
-qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) ||
-    { echo "build-qt-mingw: install the package qt6-base-dev, whose host tools and version it uses" >&2; exit 1; }
+# The source version: what in-root.sh pinned the root's host tools to, else those tools' own.
+qt_version=${KOLVO_QT_VERSION:-$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null)} ||
+    outside "no Qt host tools"
+compiler_version=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix 2>/dev/null) ||
+    outside "no mingw-w64 compiler"
 qt_upstream=${qt_version%%+*}
 qt_upstream=${qt_upstream%%-*}
-multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 
 # Only what the programs load: Core, Gui, Widgets, Network (plain TCP, no TLS), Test and the
-# Windows platform plugin (not the Direct2D one), with PNG and ICO images. The 6.4 Windows
-# platform plugin does not compile with OpenGL off, nor link with Direct2D off, and Debian's
-# source lacks the wintab header that tablet events need. The libraries carry no link time, so
-# two builds of this source give the same bytes (see SOURCE_DATE_EPOCH below for the rest).
+# Windows platform plugin (not the Direct2D one), with PNG and ICO images. The Windows platform
+# plugin does not compile with OpenGL off, nor link with Direct2D off, and Debian's source lacks
+# the wintab header that tablet events need. The window draws itself in the classic style that
+# Widgets holds, so the plugin of the native styles (windowsvista, and windows11 since 6.7) is
+# left out, as the downloads always left it out. The libraries carry no link time, so two
+# builds of this source give the same bytes (see SOURCE_DATE_EPOCH below for the rest).
 options=(
   -DCMAKE_BUILD_TYPE=Release
   -DBUILD_SHARED_LIBS=ON
@@ -65,19 +65,26 @@ options=(
   -DFEATURE_textodfwriter=OFF
   -DFEATURE_tuiotouch=OFF
   -DFEATURE_direct2d1_1=OFF
+  -DFEATURE_style_windowsvista=OFF
+  -DFEATURE_style_windows11=OFF
   "-DCMAKE_SHARED_LINKER_FLAGS=-Wl,--no-insert-timestamp"
   "-DCMAKE_MODULE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
   "-DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp"
 )
 # Comments in the toolchain file (its licence header among them) do not change the build.
-key=$( (printf '%s\n' "$qt_version" "${options[@]}"; grep -v '^[[:space:]]*#' "$toolchain") | sha256sum | cut -c1-12)
+key=$( (printf '%s\n' "$qt_version" "$compiler_version" "${options[@]}"; grep -v '^[[:space:]]*#' "$toolchain") | sha256sum | cut -c1-12)
 name="qt-$qt_upstream-mingw64-$key"
 prefix="$cache_root/$name"
 source_dir="$cache_root/source-$key"
-if [ "${1:-}" = --source ]; then
-    echo "$source_dir"
-    exit 0
-fi
+case "${1:-}" in
+--source) echo "$source_dir"; exit 0 ;;
+--key) echo "$key"; exit 0 ;;
+esac
+for tool in dpkg-source dpkg-architecture x86_64-w64-mingw32-g++-posix ninja cmake; do
+    command -v "$tool" >/dev/null || outside "no $tool"
+done
+# The root holds no native compiler, which dpkg-architecture would warn of.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null)
 mkdir -p "$cache_root"
 
 # Prefixes of another Qt version are of no use once Debian's Qt has moved on; one that a
@@ -109,40 +116,14 @@ rm -rf "$work" "$prefix"
 mkdir -p "$work"
 log="$work/build.log"
 failed() { echo "$1 failed; see $log" >&2; tail -"$2" "$log" >&2; exit 1; }
-echo "Qt $qt_upstream for Windows is not cached yet: building it once (about 20 minutes on 2 idle cores)." >&2
+echo "Qt $qt_upstream for Windows is not cached yet: building it once (about 25 minutes on 2 idle cores)." >&2
 echo "Full log: $log" >&2
 
-# A private apt: its own source list (the machine's Debian entries as deb-src), lists and
-# archives, all in the cache. The machine's own configuration is only read.
-apt_dir="$cache_root/apt"
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/parts"
-if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$apt_dir/parts/debian.sources"
-    : >"$apt_dir/sources.list"
-else
-    grep -hE '^deb .*debian' /etc/apt/sources.list | sed 's/^deb /deb-src /' >"$apt_dir/sources.list"
-fi
-private_apt=(
-    -o "Dir::Etc::SourceList=$apt_dir/sources.list"
-    -o "Dir::Etc::SourceParts=$apt_dir/parts"
-    -o "Dir::State::Lists=$apt_dir/lists"
-    -o "Dir::State::status=/var/lib/dpkg/status"
-    -o "Dir::Cache=$apt_dir"
-    -o "Dir::Cache::Archives=$apt_dir/archives"
-    -o "APT::Sandbox::User=$(id -un)"
-    -o "Debug::NoLocking=true"
-)
-(
-    flock 8
-    apt-get "${private_apt[@]}" -qq update
-) 8>"$apt_dir.lock" >>"$log" 2>&1 || failed "apt-get update of the private source list" 20
-
-# The source of the very Qt the Linux build uses, unpacked with Debian's patches. The
-# downloaded files are kept for the release, which hands them on beside the Windows downloads.
+# The source of that exact version, unpacked with Debian's patches. The downloaded files are
+# kept for the release, which hands them on beside the Windows downloads.
 rm -rf "$source_dir"
-mkdir -p "$source_dir"
-(cd "$source_dir" && apt-get "${private_apt[@]}" -qq --download-only source "qt6-base=$qt_version") \
-    >>"$log" 2>&1 || failed "apt-get source qt6-base=$qt_version" 20
+"$here/qt-source.sh" fetch "$qt_version" "$source_dir" >>"$log" 2>&1 ||
+    failed "fetching the source qt6-base=$qt_version" 20
 (cd "$work" && dpkg-source --no-check -x "$source_dir"/qt6-base_*.dsc) >>"$log" 2>&1 ||
     failed "unpacking the Qt source" 20
 src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -1)
@@ -151,6 +132,8 @@ src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -1)
 SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$src/debian/changelog" -STimestamp)
 export SOURCE_DATE_EPOCH
 printf '%s\n' "${options[@]}" >"$source_dir/configure-options.txt"
+# The licences of Qt and of what it bundles, as Debian's maintainers list them.
+cp "$src/debian/copyright" "$source_dir/copyright"
 
 start=$(date +%s)
 echo "Configuring Qt ..." >&2
