@@ -5,16 +5,15 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 
 # A clean root whose download failed is made again a minute later, twice at most; any other
-# failure ends it at once. Stand-ins for mmdebstrap and sleep count their calls.
+# failure ends it at once. A tools root is made once for its packages' versions, and anew for
+# others. Stand-ins for mmdebstrap and sleep count their calls.
 # Run by CTest: tst_debian_root.sh SOURCE_DIR
 set -euo pipefail
 command -v dpkg >/dev/null || exit 77
 src=${1:?usage: $0 SOURCE_DIR}
 # shellcheck source=support/shell_checks.sh
 source "$src/tests/support/shell_checks.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/bin"
+stand_ins
 # The stand-in prints the line of FAILURES that its call's number names and fails, or, where that
 # line is empty, makes the root.
 cat >"$work/bin/mmdebstrap" <<'STAND_IN'
@@ -46,4 +45,18 @@ root "made at once" "0 1 " ""
 root "made after a failed download" "0 2 60" "$fetch" ""
 root "three failed downloads" "1 3 60+60" "$fetch" "$fetch" "$fetch"
 root "another failure ends at once" "1 1 " "E: unable to resolve dependencies"
+
+# The tools root for host tools of a Qt version (the Windows build's): made once for it, anew for
+# the next upload.
+rm -rf "$work/cache" "$work/calls"
+: >"$work/failures"
+tools() {
+    WORK=$work KOLVO_CACHE_DIR=$work/cache PATH="$work/bin:$PATH" \
+        "$src/scripts/debian/root.sh" tools 13 nsis "qt6-base-dev-tools=$1" 2>/dev/null
+}
+first=$(tools 6.8.2+dfsg-9+deb13u2)
+expect "one version's tools root is made once" "$first 1" "$(tools 6.8.2+dfsg-9+deb13u2) $(wc -l <"$work/calls")"
+second=$(tools 6.8.2+dfsg-9+deb13u3)
+expect "a new upload's tools root is made anew" "different 2" \
+    "$([[ $second != "$first" ]] && echo different || echo same) $(wc -l <"$work/calls")"
 report

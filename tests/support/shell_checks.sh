@@ -23,3 +23,12 @@ report() {
     echo "$passed passed, $failed failed"
     ((failed == 0))
 }
+
+# stand_ins: a folder for the test's files, removed at its end, as $work, with $work/bin for
+# stand-ins of the commands a script calls, to go first on PATH.
+stand_ins() {
+    work=$(mktemp -d)
+    # shellcheck disable=SC2064 # the folder's name is known now
+    trap "rm -rf '$work'" EXIT
+    mkdir "$work/bin"
+}
