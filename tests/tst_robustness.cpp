@@ -475,7 +475,7 @@ private Q_SLOTS:
         if (ending == ServerEnding::AtOnce && runsUnderWine()) {
             // The off-line meets a closed socket and brings back a reset, while Qt has the
             // window's socket deselected for its write. Windows reports the close once Qt
-            // selects the socket again; Wine (8.0) drops it, so the window never learns of it.
+            // selects the socket again; Wine (8.0, 10.0) drops it: the window never learns of it.
             QSKIP("Wine loses the close of a socket that was reset while deselected.");
         }
         std::atomic<qint64> onLineArrivedNs = 0;
